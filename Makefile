@@ -1,0 +1,57 @@
+# Everyday entry points. Each target installs what is missing, configures once and builds
+# incrementally, so a second run only rebuilds what changed.
+JOBS ?= 2
+CMAKE_FLAGS ?=
+
+BUILD      := build
+BUILD_ASAN := build-asan
+BUILD_TSAN := build-tsan
+
+ASAN_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
+            UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+TSAN_ENV := TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+
+.PHONY: all deps build demo test test-asan test-tsan bench fuzz format clean
+
+all: build
+
+deps:
+	@scripts/deps.sh
+
+$(BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j$(JOBS)
+
+demo: build
+	@scripts/demo.sh $(BUILD)
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
+
+$(BUILD_ASAN)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD_ASAN) -DCMAKE_BUILD_TYPE=Debug -DTAMU_SANITIZE=address,undefined \
+	      -DORXA_BUILD_BENCH=OFF $(CMAKE_FLAGS)
+
+test-asan: deps $(BUILD_ASAN)/CMakeCache.txt
+	cmake --build $(BUILD_ASAN) -j$(JOBS)
+	$(ASAN_ENV) ctest --test-dir $(BUILD_ASAN) --output-on-failure -j$(JOBS)
+
+$(BUILD_TSAN)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD_TSAN) -DCMAKE_BUILD_TYPE=Debug -DTAMU_SANITIZE=thread \
+	      -DORXA_BUILD_BENCH=OFF $(CMAKE_FLAGS)
+
+# The concurrency tests carry "Concurrency" or "Thread" in their names.
+test-tsan: deps $(BUILD_TSAN)/CMakeCache.txt
+	cmake --build $(BUILD_TSAN) -j$(JOBS)
+	$(TSAN_ENV) ctest --test-dir $(BUILD_TSAN) --output-on-failure -j$(JOBS) -R 'Concurren|Thread'
+
+bench: build
+	@scripts/bench.sh $(BUILD)
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN)
