@@ -1,0 +1,16 @@
+#include "tamu/posix/CMutexFactory.h"
+
+#include "tamu/posix/CGlobalMutexImpl.h"
+#include "tamu/posix/CMutexImpl.h"
+
+namespace tamu::posix {
+
+P<IMutex> CMutexFactory::createMutex() {
+    return make<CMutexImpl>();
+}
+
+P<IMutex> CMutexFactory::createGlobalMutex(const std::string& name) {
+    return make<CGlobalMutexImpl>(name);
+}
+
+} // namespace tamu::posix
