@@ -3,6 +3,7 @@
 #include "tamu/CObject.h"
 #include "tamu/P.h"
 
+#include <atomic>
 #include <deque>
 #include <map>
 #include <utility>
@@ -42,6 +43,8 @@ public:
     // The process's factory. Using it while it is being built or after it was torn down is a
     // programming error that stops the process (see debugBreak).
     static P<CGlobalObjFactory> instance();
+    // Whether the process's factory is built and not yet torn down.
+    static bool isAlive();
 
     // A factory of one's own; the process's is reached through instance().
     CGlobalObjFactory();
@@ -92,6 +95,19 @@ template <class T, class Create>
 P<T> getGlobalObject(const void* key, Create&& create) {
     P<CGlobalObjFactory> factory = CGlobalObjFactory::instance();
     return *factory->getObject<T>(key, std::forward<Create>(create));
+}
+
+// For accessors on hot paths (an encoding is asked for by every string): the service under the
+// key `slot` is looked up once and then lent out as a plain pointer, valid as long as the
+// process's factory lives. Past that point the lookup runs again and stops the process.
+template <class T, class Create>
+T* borrowGlobalObject(std::atomic<T*>& slot, Create&& create) {
+    T* object = slot.load(std::memory_order_acquire);
+    if (object && CGlobalObjFactory::isAlive())
+        return object;
+    object = getGlobalObject<T>(&slot, std::forward<Create>(create)).get();
+    slot.store(object, std::memory_order_release);
+    return object;
 }
 
 } // namespace tamu

@@ -67,6 +67,10 @@ P<CGlobalObjFactory> CGlobalObjFactory::instance() {
     return P<CGlobalObjFactory>(record.instance.load(std::memory_order_acquire));
 }
 
+bool CGlobalObjFactory::isAlive() {
+    return record.constructedMark.load(std::memory_order_acquire) == constructedValue;
+}
+
 CGlobalObjFactory::CGlobalObjFactory()
     : m_mutexFactory(platform::createMutexFactory()), m_creationLock(m_mutexFactory->createMutex()),
       m_mapLock(m_mutexFactory->createMutex()) {}

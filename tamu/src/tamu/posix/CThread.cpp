@@ -2,6 +2,7 @@
 
 #include "tamu/platformErrors.h"
 
+#include <exception>
 #include <unistd.h>
 #include <utility>
 
@@ -20,18 +21,27 @@ P<CThread> CThread::start(const P<IRunnable>& work) {
         throwSystemError("Error creating thread (%ERRORDESC%).", error);
     }
     // Callers may ask for the id at once; the kernel id is only known inside the thread.
-    thread->m_threadId.wait(0, std::memory_order_acquire);
+    pthread_mutex_lock(&thread->m_idLock);
+    while (thread->m_threadId == 0)
+        pthread_cond_wait(&thread->m_idKnown, &thread->m_idLock);
+    pthread_mutex_unlock(&thread->m_idLock);
     return thread;
 }
 
 void* CThread::threadMain(void* argument) {
     auto* self = static_cast<CThread*>(argument);
-    self->m_threadId.store(static_cast<uint64_t>(gettid()), std::memory_order_release);
-    self->m_threadId.notify_all();
+    pthread_mutex_lock(&self->m_idLock);
+    self->m_threadId = static_cast<uint64_t>(gettid());
+    pthread_cond_signal(&self->m_idKnown);
+    pthread_mutex_unlock(&self->m_idLock);
     try {
         self->m_work->run();
+    } catch (const std::exception& error) {
+        self->m_failed = true;
+        self->m_failure = error.what();
     } catch (...) {
-        self->m_failure = std::current_exception();
+        self->m_failed = true;
+        self->m_failure = "unknown exception";
     }
     self->m_work = nullptr;
     self->release();
@@ -39,6 +49,9 @@ void* CThread::threadMain(void* argument) {
 }
 
 CThread::~CThread() {
+    pthread_mutex_destroy(&m_joinLock);
+    pthread_cond_destroy(&m_idKnown);
+    pthread_mutex_destroy(&m_idLock);
     // Never joined: let the system reclaim the thread when it ends. This may run on the thread
     // itself when it held the last reference.
     if (!m_joined)
@@ -46,21 +59,20 @@ CThread::~CThread() {
 }
 
 void CThread::join() {
-    std::exception_ptr failure;
-    {
-        std::lock_guard<std::mutex> guard(m_joinLock);
-        if (m_joined)
-            return;
+    pthread_mutex_lock(&m_joinLock);
+    const bool first = !m_joined;
+    if (first) {
         pthread_join(m_handle, nullptr);
         m_joined = true;
-        failure = std::exchange(m_failure, nullptr);
     }
-    if (failure)
-        std::rethrow_exception(failure);
+    pthread_mutex_unlock(&m_joinLock);
+    if (first && m_failed)
+        throwException("Thread work failed: " + m_failure);
 }
 
 uint64_t CThread::getThreadId() const {
-    return m_threadId.load(std::memory_order_acquire);
+    // Written before start() returned the object, never again.
+    return m_threadId;
 }
 
 } // namespace tamu::posix

@@ -4,10 +4,8 @@
 #include "tamu/IThread.h"
 #include "tamu/P.h"
 
-#include <atomic>
-#include <exception>
-#include <mutex>
 #include <pthread.h>
+#include <string>
 
 namespace tamu::posix {
 
@@ -27,10 +25,15 @@ private:
 
     P<IRunnable> m_work;
     pthread_t m_handle{};
-    std::atomic<uint64_t> m_threadId{0};
-    std::mutex m_joinLock;
+    // Set once by the new thread; start() waits for it under m_idLock.
+    pthread_mutex_t m_idLock = PTHREAD_MUTEX_INITIALIZER;
+    pthread_cond_t m_idKnown = PTHREAD_COND_INITIALIZER;
+    uint64_t m_threadId = 0;
+    pthread_mutex_t m_joinLock = PTHREAD_MUTEX_INITIALIZER;
     bool m_joined = false;
-    std::exception_ptr m_failure;
+    // What the work threw, passed on to the joiner as a message.
+    bool m_failed = false;
+    std::string m_failure;
 };
 
 } // namespace tamu::posix

@@ -1,5 +1,6 @@
 #include "tamu/posix/systemErrorText.h"
 
+#include <cstdio>
 #include <string.h>
 
 namespace tamu::posix {
@@ -8,7 +9,10 @@ std::string getSystemErrorText(int errorCode) {
     char buffer[256];
     // The GNU variant may return a static string instead of filling the buffer.
     const char* text = strerror_r(errorCode, buffer, sizeof buffer);
-    return text ? std::string(text) : std::string("error ") + std::to_string(errorCode);
+    if (text)
+        return text;
+    std::snprintf(buffer, sizeof buffer, "error %d", errorCode);
+    return buffer;
 }
 
 } // namespace tamu::posix
