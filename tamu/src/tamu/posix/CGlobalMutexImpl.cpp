@@ -3,13 +3,10 @@
 #include "tamu/platformErrors.h"
 #include "tamu/waitTimeout.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <thread>
 #include <unistd.h>
 
 namespace tamu::posix {
@@ -18,6 +15,31 @@ namespace {
 
 constexpr const char* creationFailed = "Error createing global mutex ";
 constexpr const char* lockingFailed = "Error locking global mutex ";
+
+constexpr long nanosPerSecond = 1000000000L;
+
+timespec now() {
+    timespec time;
+    clock_gettime(CLOCK_MONOTONIC, &time);
+    return time;
+}
+
+timespec after(timespec time, long nanoseconds) {
+    time.tv_sec += nanoseconds / nanosPerSecond;
+    time.tv_nsec += nanoseconds % nanosPerSecond;
+    if (time.tv_nsec >= nanosPerSecond) {
+        time.tv_nsec -= nanosPerSecond;
+        ++time.tv_sec;
+    }
+    return time;
+}
+
+// Nanoseconds from `from` to `to`, 0 when `to` has passed.
+long long until(const timespec& from, const timespec& to) {
+    const long long left = (to.tv_sec - from.tv_sec) * static_cast<long long>(nanosPerSecond) +
+                           to.tv_nsec - from.tv_nsec;
+    return left > 0 ? left : 0;
+}
 
 int openLockFile(const std::string& path) {
     int fd;
@@ -53,56 +75,105 @@ std::string CGlobalMutexImpl::getLockFilePath(const std::string& name) {
 }
 
 CGlobalMutexImpl::CGlobalMutexImpl(const std::string& name) : m_name(name) {
-    m_fd = openLockFile(getLockFilePath(name));
-    if (m_fd < 0)
+    pthread_condattr_t attributes;
+    pthread_condattr_init(&attributes);
+    pthread_condattr_setclock(&attributes, CLOCK_MONOTONIC);
+    const int error = pthread_cond_init(&m_released, &attributes);
+    pthread_condattr_destroy(&attributes);
+    if (error == 0)
+        m_fd = openLockFile(getLockFilePath(name));
+    if (m_fd < 0) {
+        if (error == 0)
+            pthread_cond_destroy(&m_released);
+        pthread_mutex_destroy(&m_stateLock);
         throwException(creationFailed + m_name);
+    }
 }
 
 CGlobalMutexImpl::~CGlobalMutexImpl() {
     // Closing the descriptor drops a file lock still held.
     ::close(m_fd);
+    pthread_cond_destroy(&m_released);
+    pthread_mutex_destroy(&m_stateLock);
+}
+
+CGlobalMutexImpl::Entry CGlobalMutexImpl::enter(const timespec* deadline) {
+    pthread_mutex_lock(&m_stateLock);
+    Entry entry = Entry::acquired;
+    if (m_owned && pthread_equal(m_owner, pthread_self())) {
+        ++m_depth;
+        entry = Entry::reentered;
+    } else {
+        while (m_owned) {
+            if (!deadline)
+                pthread_cond_wait(&m_released, &m_stateLock);
+            else if (pthread_cond_timedwait(&m_released, &m_stateLock, deadline) == ETIMEDOUT)
+                break;
+        }
+        if (m_owned) {
+            entry = Entry::timedOut;
+        } else {
+            m_owned = true;
+            m_owner = pthread_self();
+            m_depth = 1;
+        }
+    }
+    pthread_mutex_unlock(&m_stateLock);
+    return entry;
+}
+
+void CGlobalMutexImpl::leave() {
+    pthread_mutex_lock(&m_stateLock);
+    m_owned = false;
+    m_depth = 0;
+    pthread_cond_signal(&m_released);
+    pthread_mutex_unlock(&m_stateLock);
 }
 
 void CGlobalMutexImpl::lock() {
-    m_local.lock();
-    if (m_depth == 0 && lockFile(m_fd, LOCK_EX) != 0) {
-        m_local.unlock();
+    if (enter(nullptr) == Entry::reentered)
+        return;
+    if (lockFile(m_fd, LOCK_EX) != 0) {
+        leave();
         throwException(lockingFailed + m_name);
     }
-    ++m_depth;
 }
 
 void CGlobalMutexImpl::unlock() {
-    if (--m_depth == 0)
-        lockFile(m_fd, LOCK_UN);
-    m_local.unlock();
+    pthread_mutex_lock(&m_stateLock);
+    const bool last = --m_depth == 0;
+    pthread_mutex_unlock(&m_stateLock);
+    if (!last)
+        return;
+    lockFile(m_fd, LOCK_UN);
+    leave();
 }
 
 bool CGlobalMutexImpl::tryLock(uint32_t timeout) {
-    using Clock = std::chrono::steady_clock;
-    using std::chrono::microseconds;
     if (timeout == infiniteTimeout) {
         lock();
         return true;
     }
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeout);
-    if (!m_local.try_lock_until(deadline))
+    const timespec deadline = after(now(), static_cast<long>(timeout) * 1000000L);
+    switch (enter(&deadline)) {
+    case Entry::timedOut:
         return false;
-    if (m_depth > 0) {
-        ++m_depth;
+    case Entry::reentered:
         return true;
+    case Entry::acquired:
+        break;
     }
     // flock has no timed form: poll, backing off to a millisecond between attempts.
-    for (microseconds pause(50);; pause = std::min(pause * 2, microseconds(1000))) {
-        if (lockFile(m_fd, LOCK_EX | LOCK_NB) == 0) {
-            m_depth = 1;
+    for (long pause = 50000;; pause = pause < 500000 ? pause * 2 : 1000000) {
+        if (lockFile(m_fd, LOCK_EX | LOCK_NB) == 0)
             return true;
-        }
-        if (errno != EWOULDBLOCK || Clock::now() >= deadline) {
-            m_local.unlock();
+        const long long left = until(now(), deadline);
+        if (errno != EWOULDBLOCK || left == 0) {
+            leave();
             return false;
         }
-        std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - Clock::now()));
+        const timespec nap = after({0, 0}, static_cast<long>(left < pause ? left : pause));
+        nanosleep(&nap, nullptr);
     }
 }
 

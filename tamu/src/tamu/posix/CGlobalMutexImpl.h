@@ -3,8 +3,9 @@
 #include "tamu/CObject.h"
 #include "tamu/IMutex.h"
 
-#include <mutex>
+#include <pthread.h>
 #include <string>
+#include <time.h>
 
 namespace tamu::posix {
 
@@ -26,9 +27,17 @@ public:
     static std::string getLockFilePath(const std::string& name);
 
 private:
+    enum class Entry { timedOut, reentered, acquired };
+    // In-process ownership; `deadline` null waits without limit.
+    Entry enter(const timespec* deadline);
+    void leave();
+
     std::string m_name;
     int m_fd = -1;
-    std::recursive_timed_mutex m_local;
+    pthread_mutex_t m_stateLock = PTHREAD_MUTEX_INITIALIZER;
+    pthread_cond_t m_released;
+    bool m_owned = false;
+    pthread_t m_owner{};
     int m_depth = 0;
 };
 
