@@ -208,7 +208,6 @@ const CaseFoldRun caseFoldRuns[] = {
 };
 // clang-format on
 
-const int32_t caseFoldRunCount =
-    static_cast<int32_t>(sizeof caseFoldRuns / sizeof *caseFoldRuns);
+const int32_t caseFoldRunCount = static_cast<int32_t>(sizeof caseFoldRuns / sizeof *caseFoldRuns);
 
 } // namespace tamu
