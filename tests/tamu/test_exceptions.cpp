@@ -5,6 +5,7 @@
 #include "tamu/interfaceCast.h"
 #include "tamu/str.h"
 #include "tamu/stringConv.h"
+#include "tamu/stringParse.h"
 
 #include <gtest/gtest.h>
 
@@ -217,4 +218,15 @@ TEST(Exceptions, ThrownCopiesShareTheTexts) {
         EXPECT_EQ(e.getMessage(), original.getMessage());
         EXPECT_EQ(e.getName(), original.getName());
     }
+}
+
+TEST(Exceptions, NumberParsingThrowsParseError) {
+    try {
+        parseInt32("12abc");
+        ADD_FAILURE() << "no parse error";
+    } catch (const CParseError& e) {
+        EXPECT_EQ(text(e.getName()), "Parse error");
+        EXPECT_EQ(text(e.getMessage()), "Error parsing integer.");
+    }
+    EXPECT_THROW(parseDouble("1.5x"), CParseError);
 }

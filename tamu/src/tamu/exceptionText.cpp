@@ -1,11 +1,10 @@
 #include "tamu/exceptionText.h"
 
 #include "tamu/CMemoryBlock.h"
+#include "tamu/CThreadLocalStorage.h"
 #include "tamu/IString.h"
-#include "tamu/IThreadLocalStorage.h"
 #include "tamu/interfaceCast.h"
 #include "tamu/stringConv.h"
-#include "tamu/threadLocalStorage.h"
 
 namespace tamu {
 
@@ -14,11 +13,13 @@ const char* exceptionText(const P<IString>& message) noexcept {
         if (message->hasEncoding(codePageEncodingId) && message->isZeroTerminated())
             return static_cast<const char*>(message->getData());
         P<IString> text = stringConv::toCP(message);
-        P<IThreadLocalStorage> slot = libraryThreadLocalStorage();
-        P<IMemoryBlock> block(interfaceCast<IMemoryBlock>(slot->getObject(), false));
+        // One block per thread, reused: the previous text of this thread is given up here.
+        P<CThreadLocalStorage> slot = getLibraryThreadLocalStorage();
+        IMemoryBlock* block = interfaceCast<IMemoryBlock>(slot->getObject(), false);
         if (!block) {
-            block = adopt<IMemoryBlock>(new CMemoryBlock(0, nullptr));
-            slot->setObject(block.get());
+            P<IMemoryBlock> created = make<CMemoryBlock>();
+            slot->setObject(created.get());
+            block = created.get();
         }
         const char terminator = 0;
         block->assign(text->getData(), text->getByteLength());
