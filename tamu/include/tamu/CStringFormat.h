@@ -84,7 +84,6 @@ private:
     void appendChar(char32_t codePoint);
     void appendString(const IString& text);
     void appendPadded(const std::string& text, int32_t charCount);
-    void finishField();
 
     P<IString> m_format;
     // The format as UTF-8 bytes, which the parser walks; the syntax itself is ASCII.

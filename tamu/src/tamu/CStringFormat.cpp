@@ -83,7 +83,7 @@ void CStringFormat::pushInteger(uint64_t bits, bool isSigned, int32_t typeBits) 
     default:
         fail(pushIntName, mismatchText);
     }
-    finishField();
+    goToNextFormatField();
 }
 
 CStringFormat& CStringFormat::doDouble(double value) {
@@ -91,7 +91,7 @@ CStringFormat& CStringFormat::doDouble(double value) {
     if (m_fieldType != floatingField)
         fail(pushDoubleName, mismatchText);
     appendDouble(value);
-    finishField();
+    goToNextFormatField();
     return *this;
 }
 
@@ -110,7 +110,7 @@ CStringFormat& CStringFormat::doChar(char32_t codePoint) {
     default:
         fail(pushCharName, mismatchText);
     }
-    finishField();
+    goToNextFormatField();
     return *this;
 }
 
@@ -119,7 +119,7 @@ CStringFormat& CStringFormat::doString(const IString& text) {
     if (m_fieldType != stringField)
         fail(pushStringName, mismatchText);
     appendString(text);
-    finishField();
+    goToNextFormatField();
     return *this;
 }
 
@@ -344,10 +344,6 @@ void CStringFormat::goToNextFormatField() {
 }
 
 // --- rendering fields
-
-void CStringFormat::finishField() {
-    goToNextFormatField();
-}
 
 void CStringFormat::appendPadded(const std::string& text, int32_t charCount) {
     int32_t padding = m_width > charCount ? m_width - charCount : 0;
