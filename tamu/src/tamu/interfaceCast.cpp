@@ -1,11 +1,11 @@
 #include "tamu/interfaceCast.h"
 
-#include <typeinfo>
+#include "tamu/CObjectError.h"
 
 namespace tamu {
 
-void throwCastError(const IBase*, const std::type_info&) {
-    throw std::bad_cast();
+void throwCastError(const IBase* object, const std::type_info& type) {
+    throw CCastError(object, type);
 }
 
 } // namespace tamu

@@ -1,11 +1,12 @@
 #include "throwParseError.h"
 
-#include <stdexcept>
+#include "tamu/CError.h"
+#include "tamu/stringConv.h"
 
 namespace tamu {
 
 void throwParseError(const char* message) {
-    throw std::invalid_argument(message);
+    throw CParseError(stringConv::fromUTF8(message));
 }
 
 } // namespace tamu
