@@ -26,6 +26,11 @@ public:
 
     int32_t getRefCount() const noexcept { return m_refCount.load(std::memory_order_relaxed); }
 
+protected:
+    // A pooled object whose destroy() parked it instead of deleting it starts its next life
+    // with the one reference its adopter expects.
+    void resetRefCount() const noexcept { m_refCount.store(1, std::memory_order_relaxed); }
+
 private:
     mutable std::atomic<int32_t> m_refCount{1};
 };

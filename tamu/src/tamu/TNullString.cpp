@@ -1,11 +1,14 @@
 #include "tamu/TNullString.h"
 
 #include "tamu/CCPString.h"
+#include "tamu/CGlobalObjFactory.h"
 #include "tamu/CLatin1String.h"
 #include "tamu/CUTF16String.h"
 #include "tamu/CUTF32String.h"
 #include "tamu/CUTF8String.h"
 #include "tamu/CWCharString.h"
+
+#include <atomic>
 
 namespace tamu {
 
@@ -19,10 +22,11 @@ TNullString<Unit, Class>::TNullString()
 
 template <class Unit, class Class>
 P<IString> TNullString<Unit, Class>::instance() {
-    // Never destroyed: strings held by static objects may still point here while the process
-    // exits.
-    static TNullString* const nullString = new TNullString();
-    return P<IString>(nullString);
+    // A process-wide service of the global object factory; strings that still point here when
+    // the factory goes hold references of their own.
+    static std::atomic<TNullString*> slot{nullptr};
+    return P<IString>(
+        borrowGlobalObject<TNullString>(slot, [] { return adopt(new TNullString()); }));
 }
 
 template class TNullString<char16_t, CWCharString>;

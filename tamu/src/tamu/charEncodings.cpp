@@ -2,40 +2,44 @@
 
 #include "CCPCharEncoding.h"
 #include "charEncodingInstances.h"
+#include "tamu/CGlobalObjFactory.h"
 #include "unicodeEncodings.h"
+
+#include <atomic>
 
 namespace tamu {
 
 namespace {
 
-// The encodings are never destroyed: strings held by other static objects may still use them
-// while the process exits, whatever the order of static destruction.
+// Each encoding is a process-wide service of the global object factory, destroyed with it when
+// the library is unloaded. Strings hold counted references to their encoding, so a string that
+// outlives the factory keeps its encoding alive.
 template <class T>
-ICharEncoding* immortal() {
-    static T* const instance = new T();
-    return instance;
+ICharEncoding* processEncoding() {
+    static std::atomic<ICharEncoding*> slot{nullptr};
+    return borrowGlobalObject<ICharEncoding>(slot, [] { return P<ICharEncoding>(make<T>()); });
 }
 
 } // namespace
 
 ICharEncoding* utf8EncodingInstance() {
-    return immortal<CUTF8CharEncoding>();
+    return processEncoding<CUTF8CharEncoding>();
 }
 
 ICharEncoding* utf16EncodingInstance() {
-    return immortal<CUTF16CharEncoding>();
+    return processEncoding<CUTF16CharEncoding>();
 }
 
 ICharEncoding* utf32EncodingInstance() {
-    return immortal<CUTF32CharEncoding>();
+    return processEncoding<CUTF32CharEncoding>();
 }
 
 ICharEncoding* latin1EncodingInstance() {
-    return immortal<CLatin1CharEncoding>();
+    return processEncoding<CLatin1CharEncoding>();
 }
 
 ICharEncoding* cpEncodingInstance() {
-    return immortal<CCPCharEncoding>();
+    return processEncoding<CCPCharEncoding>();
 }
 
 P<ICharEncoding> getUTF8Encoding() {

@@ -1,0 +1,29 @@
+#include "tamu/posix/CSimpleThreadLocalStorage.h"
+
+#include "tamu/platformErrors.h"
+
+namespace tamu::posix {
+
+P<ISimpleThreadLocalStorage> CSimpleThreadLocalStorageFactory::create() {
+    return make<CSimpleThreadLocalStorage>();
+}
+
+CSimpleThreadLocalStorage::CSimpleThreadLocalStorage() {
+    if (int error = pthread_key_create(&m_key, nullptr))
+        throwSystemError("Error allocating a thread-local index (%ERRORDESC%).", error);
+}
+
+CSimpleThreadLocalStorage::~CSimpleThreadLocalStorage() {
+    pthread_key_delete(m_key);
+}
+
+void CSimpleThreadLocalStorage::setValue(void* value) {
+    if (int error = pthread_setspecific(m_key, value))
+        throwSystemError("Error setting a thread-local value (%ERRORDESC%).", error);
+}
+
+void* CSimpleThreadLocalStorage::getValue() const {
+    return pthread_getspecific(m_key);
+}
+
+} // namespace tamu::posix

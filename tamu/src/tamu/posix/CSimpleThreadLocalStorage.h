@@ -1,0 +1,30 @@
+#pragma once
+
+#include "tamu/CObject.h"
+#include "tamu/ISimpleThreadLocalStorage.h"
+#include "tamu/ISimpleThreadLocalStorageFactory.h"
+
+#include <pthread.h>
+
+namespace tamu::posix {
+
+class CSimpleThreadLocalStorageFactory : public CObject,
+                                         public virtual ISimpleThreadLocalStorageFactory {
+public:
+    P<ISimpleThreadLocalStorage> create() override;
+};
+
+// One pthread key, deleted with the object.
+class CSimpleThreadLocalStorage : public CObject, public virtual ISimpleThreadLocalStorage {
+public:
+    CSimpleThreadLocalStorage();
+    ~CSimpleThreadLocalStorage() override;
+
+    void setValue(void* value) override;
+    void* getValue() const override;
+
+private:
+    pthread_key_t m_key;
+};
+
+} // namespace tamu::posix

@@ -1,0 +1,174 @@
+#include "tamu/CGlobalObjFactory.h"
+#include "tamu/IMutexFactory.h"
+#include "tamu/IThreadManager.h"
+#include "tamu/platformServices.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <future>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace tamu;
+using namespace std::chrono_literals;
+
+namespace {
+
+// A service that logs its destruction and may hold on to another one, as services that use
+// another in their destructor do.
+class CLoggedService : public CObject {
+public:
+    CLoggedService(std::string name, std::vector<std::string>* log,
+                   P<CLoggedService> uses = nullptr)
+        : m_name(std::move(name)), m_log(log), m_uses(std::move(uses)) {}
+    ~CLoggedService() override {
+        std::string entry = m_name;
+        if (m_uses)
+            entry += m_uses->m_alive ? " (" + m_uses->m_name + " alive)" : " (used a dead one)";
+        m_log->push_back(entry);
+        m_alive = false;
+    }
+
+private:
+    std::string m_name;
+    std::vector<std::string>* m_log;
+    P<CLoggedService> m_uses;
+    bool m_alive = true;
+};
+
+} // namespace
+
+TEST(GlobalObjFactory, CreatesAServiceOnceAndHandsOutTheSameObject) {
+    P<CGlobalObjFactory> factory = make<CGlobalObjFactory>();
+    static int key;
+    int created = 0;
+    auto create = [&] {
+        ++created;
+        return make<CObject>();
+    };
+    P<CObject>* first = factory->getObject<CObject>(&key, create);
+    P<CObject>* second = factory->getObject<CObject>(&key, create);
+    EXPECT_EQ(created, 1);
+    EXPECT_EQ(first, second);
+    EXPECT_TRUE(*first);
+}
+
+TEST(GlobalObjFactory, DestroysServicesLastCreatedFirstNestedOnesAfterTheirUsers) {
+    std::vector<std::string> log;
+    {
+        P<CGlobalObjFactory> factory = make<CGlobalObjFactory>();
+        static int keyA, keyB, keyC;
+        auto getB = [&] {
+            return *factory->getObject<CLoggedService>(
+                &keyB, [&] { return make<CLoggedService>("B", &log); });
+        };
+        // A's creation asks for B, so B is created inside it and counts as created first.
+        factory->getObject<CLoggedService>(&keyA,
+                                           [&] { return make<CLoggedService>("A", &log, getB()); });
+        factory->getObject<CLoggedService>(&keyC, [&] { return make<CLoggedService>("C", &log); });
+        EXPECT_TRUE(log.empty());
+    }
+    EXPECT_EQ(log, (std::vector<std::string>{"C", "A (B alive)", "B"}));
+}
+
+TEST(GlobalObjFactory, FailedCreationRegistersNothingAndFreesTheCreationLock) {
+    P<CGlobalObjFactory> factory = make<CGlobalObjFactory>();
+    static int failing, other;
+    EXPECT_THROW(factory->getObject<CObject>(
+                     &failing, []() -> P<CObject> { throw std::runtime_error("no"); }),
+                 std::runtime_error);
+    // Another thread would wait forever on a creation lock left held.
+    auto elsewhere = std::async(std::launch::async, [&] {
+        return factory->getObject<CObject>(&other, [] { return make<CObject>(); })->get();
+    });
+    ASSERT_EQ(elsewhere.wait_for(10s), std::future_status::ready);
+    EXPECT_NE(elsewhere.get(), nullptr);
+    int created = 0;
+    factory->getObject<CObject>(&failing, [&] {
+        ++created;
+        return make<CObject>();
+    });
+    EXPECT_EQ(created, 1) << "a failed creation must be tried again";
+}
+
+TEST(GlobalObjFactoryThreads, TwoThreadsAskingAtOnceCreateTheServiceOnce) {
+    P<CGlobalObjFactory> factory = make<CGlobalObjFactory>();
+    static int key;
+    std::atomic<int> created{0};
+    std::atomic<bool> creating{false};
+    auto create = [&] {
+        ++created;
+        creating = true;
+        // Keep the creation open long enough for the other thread to ask too.
+        std::this_thread::sleep_for(50ms);
+        return make<CObject>();
+    };
+    CObject* first = nullptr;
+    CObject* second = nullptr;
+    std::thread creator([&] { first = factory->getObject<CObject>(&key, create)->get(); });
+    while (!creating)
+        std::this_thread::yield();
+    std::thread latecomer([&] { second = factory->getObject<CObject>(&key, create)->get(); });
+    creator.join();
+    latecomer.join();
+    EXPECT_EQ(created.load(), 1);
+    EXPECT_NE(first, nullptr);
+    EXPECT_EQ(first, second);
+}
+
+TEST(GlobalObjFactoryThreads, ExistingServicesAreFoundWhileAnotherIsBeingCreated) {
+    P<CGlobalObjFactory> factory = make<CGlobalObjFactory>();
+    static int existing, slow;
+    factory->getObject<CObject>(&existing, [] { return make<CObject>(); });
+    std::promise<void> lookedUp;
+    std::future<void> lookedUpFuture = lookedUp.get_future();
+    std::atomic<bool> creating{false};
+    bool lookupFinishedDuringCreation = false;
+    std::thread creator([&] {
+        factory->getObject<CObject>(&slow, [&] {
+            creating = true;
+            lookupFinishedDuringCreation =
+                lookedUpFuture.wait_for(10s) == std::future_status::ready;
+            return make<CObject>();
+        });
+    });
+    while (!creating)
+        std::this_thread::yield();
+    factory->getObject<CObject>(&existing, [] { return make<CObject>(); });
+    lookedUp.set_value();
+    creator.join();
+    EXPECT_TRUE(lookupFinishedDuringCreation);
+}
+
+TEST(GlobalObjFactory, ProcessServicesAreShared) {
+    EXPECT_EQ(CGlobalObjFactory::instance().get(), CGlobalObjFactory::instance().get());
+    EXPECT_EQ(getThreadManager().get(), getThreadManager().get());
+    EXPECT_EQ(getMutexFactory().get(), CGlobalObjFactory::instance()->getMutexFactory().get());
+}
+
+namespace {
+
+void useFactoryAfterUnload() {
+    CGlobalObjFactory::instance();
+}
+
+} // namespace
+
+TEST(GlobalObjFactoryDeathTest, UseAfterUnloadStopsTheProcessWithAMessage) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // A fresh process runs this: the exit handler is registered before the factory exists, so
+    // it runs after the factory's clean-up.
+    EXPECT_DEATH(
+        {
+            std::atexit(&useFactoryAfterUnload);
+            getThreadManager();
+            std::exit(0);
+        },
+        "global object factory was used .*after it was destroyed");
+}

@@ -1,0 +1,105 @@
+#include "tamu/CMemoryBlock.h"
+#include "tamu/CMemoryBlockReader.h"
+#include "tamu/CMemoryBlockWriter.h"
+#include "tamu/CMemoryManager.h"
+#include "tamu/CUTF8String.h"
+#include "tamu/TNullString.h"
+#include "tamu/str.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+using namespace tamu;
+
+namespace {
+
+std::vector<uint8_t> bytesOf(const IMemoryBlock& block) {
+    return std::vector<uint8_t>(block.getData(), block.getData() + block.getSize());
+}
+
+} // namespace
+
+TEST(Serialization, ValuesAreWrittenLittleEndian) {
+    P<IMemoryBlock> block = make<CMemoryBlock>();
+    CMemoryBlockWriter writer(block);
+    writer.writeInt32(0x01020304);
+    writer.writeInt32(-2);
+    writer.writeDouble(1.0);
+    writer.writeString(str("h\xC3\xA9"));
+    EXPECT_EQ(bytesOf(*block),
+              (std::vector<uint8_t>{4, 3, 2,    1,    0xFE, 0xFF, 0xFF, 0xFF, 0,   0,    0,   0,
+                                    0, 0, 0xF0, 0x3F, 3,    0,    0,    0,    'h', 0xC3, 0xA9}));
+}
+
+TEST(Serialization, ReaderReadsBackWhatTheWriterWrote) {
+    P<IMemoryBlock> block = make<CMemoryBlock>();
+    CMemoryBlockWriter writer(block);
+    const double values[] = {-0.0, 1.0 / 3.0, std::numeric_limits<double>::infinity(),
+                             std::numeric_limits<double>::denorm_min()};
+    writer.writeInt32(std::numeric_limits<int32_t>::min());
+    writer.writeInt32(std::numeric_limits<int32_t>::max());
+    for (double value : values)
+        writer.writeDouble(value);
+    writer.writeDouble(std::nan(""));
+    writer.writeString(str(u"gr\u00FC\u00DF \U0001F600"));
+    writer.writeString(str(""));
+    writer.writeString(CNullUTF8String::instance());
+    writer.writeBytes("\0\1\2", 3);
+
+    CMemoryBlockReader reader(block);
+    EXPECT_EQ(reader.readInt32(), std::numeric_limits<int32_t>::min());
+    EXPECT_EQ(reader.readInt32(), std::numeric_limits<int32_t>::max());
+    for (double value : values) {
+        const double read = reader.readDouble();
+        EXPECT_EQ(std::memcmp(&read, &value, sizeof read), 0) << value;
+    }
+    EXPECT_TRUE(std::isnan(reader.readDouble()));
+    P<IString> text = reader.readString();
+    EXPECT_TRUE(text->equals(u"gr\u00FC\u00DF \U0001F600"));
+    P<IString> empty = reader.readString();
+    EXPECT_TRUE(empty->isEmpty());
+    EXPECT_FALSE(empty->isNull());
+    EXPECT_TRUE(reader.readString()->isNull());
+    uint8_t raw[3] = {9, 9, 9};
+    reader.readBytes(raw, 3);
+    EXPECT_EQ(std::vector<uint8_t>(raw, raw + 3), (std::vector<uint8_t>{0, 1, 2}));
+    EXPECT_EQ(reader.getRemaining(), 0);
+}
+
+TEST(Serialization, ReadingPastTheEndThrowsAndKeepsThePosition) {
+    P<IMemoryBlock> block = make<CMemoryBlock>();
+    CMemoryBlockWriter writer(block);
+    writer.writeInt32(100); // a string length with no text behind it
+    writer.writeInt32(7);
+    block->setSize(6);
+    CMemoryBlockReader reader(block);
+    EXPECT_ANY_THROW(reader.readString());
+    EXPECT_EQ(reader.getPosition(), 0);
+    EXPECT_EQ(reader.readInt32(), 100);
+    EXPECT_ANY_THROW(reader.readInt32());
+    EXPECT_EQ(reader.getPosition(), 4);
+    EXPECT_ANY_THROW(reader.readDouble());
+}
+
+TEST(Serialization, MemoryBlocksRoundTripThroughAnotherBlock) {
+    P<CMemoryManager> manager = make<CMemoryManager>(30);
+    P<IMemoryBlock> original = manager->allocate(300);
+    for (int i = 0; i < 300; ++i)
+        original->getData()[i] = static_cast<uint8_t>(i * 7);
+    P<IMemoryBlock> stream = make<CMemoryBlock>();
+    CMemoryBlockWriter writer(stream);
+    original->serialize(writer);
+    make<CMemoryBlock>()->serialize(writer);
+
+    P<IMemoryBlock> copy = manager->allocate(2);
+    CMemoryBlockReader reader(stream);
+    EXPECT_TRUE(copy->deserialize(reader));
+    EXPECT_EQ(copy->compare(*original), 0);
+    P<IMemoryBlock> empty = make<CMemoryBlock>(5);
+    EXPECT_TRUE(empty->deserialize(reader));
+    EXPECT_EQ(empty->getSize(), 0);
+}
