@@ -1,7 +1,7 @@
 #include "tamu/CError.h"
 #include "tamu/CObjectError.h"
-#include "tamu/CURIError.h"
 #include "tamu/CURI.h"
+#include "tamu/CURIError.h"
 #include "tamu/interfaceCast.h"
 #include "tamu/str.h"
 #include "tamu/stringConv.h"
@@ -90,7 +90,8 @@ TEST(Exceptions, EveryClassComposesItsNameAndMessage) {
         {"end of enumeration", [] { throw CEndOfEnumError(nullptr); }, "Object error",
          "The object is in an invalid state (unknown object): end of enumeration already "
          "reached."},
-        {"uri error", [] { throw CURIError(str("cannot read %URI% now"), str("ReadError"), uri()); },
+        {"uri error",
+         [] { throw CURIError(str("cannot read %URI% now"), str("ReadError"), uri()); },
          "ReadError", "cannot read file:/music/a%20b.flac now"},
         {"uri error, no uri", [] { throw CURIError(str("cannot read %URI%"), nullptr, nullptr); },
          "Error", "cannot read <uri unknown>"},
