@@ -1,0 +1,325 @@
+#include "tamu/CObjectError.h"
+#include "tamu/CStringFormat.h"
+#include "tamu/stringConv.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <locale.h>
+#include <string>
+
+using namespace tamu;
+
+namespace {
+
+std::string utf8(const P<IString>& s) {
+    return stringConv::toStdString(*s);
+}
+
+template <class... Args>
+std::string cFormat(const char* format, Args... args) {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+    std::string text(static_cast<size_t>(std::snprintf(nullptr, 0, format, args...)), '\0');
+    std::snprintf(text.data(), text.size() + 1, format, args...);
+#pragma GCC diagnostic pop
+    return text;
+}
+
+struct ArgError {
+    std::string method;
+    std::string argument;
+};
+
+// The method and argument text of the CInvalidArgError that `action` throws, read back from
+// the message "An invalid argument was passed to method '<method>' of '<object>': <argument>".
+ArgError catchArgError(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const CInvalidArgError& e) {
+        std::string message = utf8(e.getMessage());
+        std::string lead = "An invalid argument was passed to method '";
+        EXPECT_EQ(0u, message.find(lead)) << message;
+        size_t methodEnd = message.find('\'', lead.size());
+        size_t argumentStart = message.find("': ", methodEnd + 1);
+        EXPECT_NE(std::string::npos, argumentStart) << message;
+        return {message.substr(lead.size(), methodEnd - lead.size()),
+                message.substr(argumentStart + 3)};
+    }
+    ADD_FAILURE() << "no CInvalidArgError thrown";
+    return {};
+}
+
+const char* const mismatch = "argument does not match the field's format specification for '";
+
+} // namespace
+
+TEST(StringFormat, LiteralTextAndPercentSigns) {
+    EXPECT_EQ("100%", utf8(CStringFormat("100%%").toString()));
+    EXPECT_EQ("%a%%b%", utf8(CStringFormat("%%a%%%%b%%").toString()));
+    EXPECT_EQ("", utf8(CStringFormat("").toString()));
+    EXPECT_EQ("", utf8(CStringFormat(P<IString>()).toString()));
+    EXPECT_EQ("x=5, 100%", utf8(CStringFormat("x=%d, 100%%").doInt(5).toString()));
+    // Non-ASCII literal text survives a format held in another encoding.
+    EXPECT_EQ("\xC3\xA9t\xC3\xA9 7 \xE2\x82\xAC",
+              utf8(CStringFormat(str(u"\u00E9t\u00E9 %d \u20AC")).doInt(7).toString()));
+}
+
+TEST(StringFormat, IntegersMatchPrintf) {
+    const char* formats[] = {"%d",     "%i",     "%5d",    "%-5d|",  "%05d",  "%+d",   "% d",
+                             "%.3d",   "%8.3d",  "%-08d|", "%+05d",  "% 05d", "%.0d",  "%5.0d",
+                             "%u",     "%o",     "%#o",    "%#.0o",  "%x",    "%X",    "%#x",
+                             "%#X",    "%#010x", "%-#8x|", "%08.3x", "%+u",   "% x",   "%+-6d|",
+                             "%- 6i|", "%#5o",   "%.10o",  "%0-5d|", "%#.3x", "%5.5d", "%012d"};
+    const int values[] = {0, 1, -1, 7, -7, 42, 255, -255, 4096, 123456789, INT_MAX, INT_MIN};
+    for (const char* format : formats) {
+        for (int value : values) {
+            EXPECT_EQ(cFormat(format, value),
+                      utf8(CStringFormat(stringConv::fromUTF8(format)).doInt(value).toString()))
+                << format << " with " << value;
+        }
+    }
+}
+
+TEST(StringFormat, SixtyFourBitAndNarrowIntegersMatchPrintf) {
+    const char* formats[] = {"%lld", "%20lld", "%-+22lld|", "%llu",
+                             "%llx", "%#llX",  "%llo",      "%.25lld"};
+    const long long values[] = {0, -1, LLONG_MAX, LLONG_MIN, 0x123456789ALL, -9876543210LL};
+    for (const char* format : formats) {
+        for (long long value : values) {
+            EXPECT_EQ(cFormat(format, value),
+                      utf8(CStringFormat(stringConv::fromUTF8(format)).doInt(value).toString()))
+                << format << " with " << value;
+        }
+    }
+    // Unsigned 64-bit values print unsigned even under %d.
+    EXPECT_EQ("18446744073709551615", utf8(CStringFormat("%d").doInt(UINT64_MAX).toString()));
+    EXPECT_EQ("ffffffffffffffff", utf8(CStringFormat("%x").doInt(int64_t{-1}).toString()));
+    // The width of the argument's type decides the two's complement, as for printf's %hx.
+    EXPECT_EQ("ff", utf8(CStringFormat("%x").doInt(int8_t{-1}).toString()));
+    EXPECT_EQ("65535", utf8(CStringFormat("%u").doInt(int16_t{-1}).toString()));
+    EXPECT_EQ("-128", utf8(CStringFormat("%d").doInt(int8_t{-128}).toString()));
+}
+
+TEST(StringFormat, FloatingPointMatchesPrintf) {
+    const char* formats[] = {"%f",  "%.2f",      "%10.3e", "%-10g|", "%+G",
+                             "%#g", "%010.2f",   "%E",     "%.0f",   "%#.0f",
+                             "% f", "%-+12.4e|", "%g",     "%.15g",  "%.f"};
+    const double values[] = {0.0,       -0.0, 1.5,   -2.25,      3.14159265358979,
+                             1234567.0, 1e-7, 1e300, -123456.789};
+    for (const char* format : formats) {
+        for (double value : values) {
+            EXPECT_EQ(cFormat(format, value),
+                      utf8(CStringFormat(stringConv::fromUTF8(format)).doDouble(value).toString()))
+                << format << " with " << value;
+        }
+    }
+    // An integer pushed into a floating-point field is converted to double.
+    EXPECT_EQ("7.00", utf8(CStringFormat("%.2f").doInt(7).toString()));
+    EXPECT_EQ("-3.000000e+00", utf8(CStringFormat("%e").doInt(-3).toString()));
+}
+
+TEST(StringFormat, FloatingPointIgnoresTheLocalesDecimalComma) {
+    std::string dir = testing::TempDir() + "tamu-format-locales";
+    std::error_code ignored;
+    std::filesystem::create_directories(dir, ignored);
+    std::string command =
+        "localedef -c -i de_DE -f UTF-8 '" + dir + "/de_DE.UTF-8' >/dev/null 2>&1";
+    if (std::system(command.c_str()) == -1)
+        GTEST_SKIP() << "localedef is not available";
+    setenv("LOCPATH", dir.c_str(), 1);
+    locale_t german = newlocale(LC_ALL_MASK, "de_DE.UTF-8", nullptr);
+    unsetenv("LOCPATH");
+    if (!german)
+        GTEST_SKIP() << "cannot build a de_DE locale";
+    locale_t previous = uselocale(german);
+    std::string crt = cFormat("%.1f", 1.5);
+    std::string ours = utf8(CStringFormat("%.1f|%g").doDouble(1.5).doDouble(0.25).toString());
+    uselocale(previous);
+    freelocale(german);
+    ASSERT_EQ("1,5", crt); // the locale does change the C runtime's output
+    EXPECT_EQ("1.5|0.25", ours);
+}
+
+TEST(StringFormat, StringsArePaddedAndCutByCharacters) {
+    EXPECT_EQ("   ab|ab   |",
+              utf8(CStringFormat("%5s|%-5s|").doString(str("ab")).doString(str("ab")).toString()));
+    EXPECT_EQ("ab", utf8(CStringFormat("%.2s").doString(str("abcdef")).toString()));
+    EXPECT_EQ("[  abc]", utf8(CStringFormat("[%5.3s]").doString("abcdef").toString()));
+    EXPECT_EQ("abcdef", utf8(CStringFormat("%3s").doString("abcdef").toString()));
+    EXPECT_EQ("abc", utf8(CStringFormat("%.9s").doString("abc").toString()));
+    EXPECT_EQ("", utf8(CStringFormat("%.0s").doString("abc").toString()));
+    // Width and precision count characters, not bytes.
+    EXPECT_EQ("  \xC3\xA9\xE2\x82\xAC|\xC3\xA9", utf8(CStringFormat("%4s|%.1s")
+                                                          .doString(str(u"\u00E9\u20AC"))
+                                                          .doString(str(U"\u00E9\u20AC"))
+                                                          .toString()));
+    // The '0' flag does not zero-pad strings.
+    EXPECT_EQ("   ab", utf8(CStringFormat("%05s").doString("ab").toString()));
+    EXPECT_EQ("[]", utf8(CStringFormat("[%s]").doString(P<IString>()).toString()));
+}
+
+TEST(StringFormat, OtherArgumentsIntoStringAndIntegerFields) {
+    EXPECT_EQ("  -42|4294967295",
+              utf8(CStringFormat("%5s|%s").doInt(-42).doInt(uint32_t{4294967295u}).toString()));
+    EXPECT_EQ("12", utf8(CStringFormat("%.2s").doInt(12345).toString()));
+    EXPECT_EQ("\xE2\x82\xAC  |", utf8(CStringFormat("%-3s|").doChar(U'\u20AC').toString()));
+    EXPECT_EQ(
+        "65 0x41 8364",
+        utf8(CStringFormat("%d %#x %u").doChar(U'A').doChar(U'A').doChar(U'\u20AC').toString()));
+}
+
+TEST(StringFormat, CharacterFields) {
+    EXPECT_EQ("x", utf8(CStringFormat("%c").doChar(U'x').toString()));
+    EXPECT_EQ("  \xC3\xA9|\xE2\x82\xAC  |",
+              utf8(CStringFormat("%3c|%-3C|").doChar(U'\u00E9').doChar(U'\u20AC').toString()));
+    EXPECT_EQ(cFormat("[%4c][%-4c]", 'q', 'r'),
+              utf8(CStringFormat("[%4c][%-4c]").doChar(U'q').doChar(U'r').toString()));
+}
+
+TEST(StringFormat, StarWidthAndPrecisionTakeTheNextIntegers) {
+    EXPECT_EQ("   7", utf8(CStringFormat("%*d").doInt(4).doInt(7).toString()));
+    EXPECT_EQ(cFormat("%*d|", -4, 7), utf8(CStringFormat("%*d|").doInt(-4).doInt(7).toString()));
+    EXPECT_EQ(cFormat("%.*f", 2, 3.14159),
+              utf8(CStringFormat("%.*f").doInt(2).doDouble(3.14159).toString()));
+    EXPECT_EQ(cFormat("%*.*f|", -9, 3, 2.5),
+              utf8(CStringFormat("%*.*f|").doInt(-9).doInt(3).doDouble(2.5).toString()));
+    EXPECT_EQ(cFormat("%.*d", -1, 5), utf8(CStringFormat("%.*d").doInt(-1).doInt(5).toString()));
+    EXPECT_EQ("[  abc]",
+              utf8(CStringFormat("[%*.*s]").doInt(5).doInt(3).doString("abcdef").toString()));
+    EXPECT_EQ("  x", utf8(CStringFormat("%*c").doInt(int64_t{3}).doChar(U'x').toString()));
+}
+
+TEST(StringFormat, LengthModifiersAreReadAndIgnored) {
+    P<IString> text = CStringFormat("%ld %lld %hd %hhd %Lf %zu %jd %td %I64d %I32x %lc %ls")
+                          .doInt(1)
+                          .doInt(2)
+                          .doInt(3)
+                          .doInt(4)
+                          .doDouble(5)
+                          .doInt(6)
+                          .doInt(7)
+                          .doInt(8)
+                          .doInt(9)
+                          .doInt(10)
+                          .doChar(U'k')
+                          .doString("s")
+                          .toString();
+    EXPECT_EQ("1 2 3 4 5.000000 6 7 8 9 a k s", utf8(text));
+}
+
+TEST(StringFormat, FlagsAreLimitedToSix) {
+    EXPECT_EQ(cFormat("%-+0 #-d|", 5), utf8(CStringFormat("%-+0 #-d|").doInt(5).toString()));
+    ArgError e = catchArgError([] { CStringFormat("ab %-+0 #-+d"); });
+    EXPECT_EQ("CStringFormat::goToNextFormatField", e.method);
+    EXPECT_EQ("too many field flags specified in 'ab %-+0 #-+d'", e.argument);
+}
+
+TEST(StringFormat, InvalidConversionsAreRejectedWhereTheyAreParsed) {
+    const char* invalid[] = {"%q", "abc %", "%5", "%.3", "%-", "%l", "%I6", "%%%", "%5%", "%hhh"};
+    for (const char* format : invalid) {
+        ArgError e = catchArgError([&] { CStringFormat(stringConv::fromUTF8(format)); });
+        EXPECT_EQ("CStringFormat::goToNextFormatField", e.method) << format;
+        EXPECT_EQ(std::string("invalid format string in '") + format + "'", e.argument);
+    }
+    // A bad second field is found when the first is done; the text before it is kept.
+    CStringFormat format("%d, %y and more");
+    ArgError e = catchArgError([&] { format.doInt(1); });
+    EXPECT_EQ("CStringFormat::goToNextFormatField", e.method);
+    EXPECT_EQ("invalid format string in '%d, %y and more'", e.argument);
+    EXPECT_EQ("1, ", utf8(format.toString()));
+    // A width that no int holds is no width.
+    e = catchArgError([] { CStringFormat("%99999999999d"); });
+    EXPECT_EQ("invalid format string in '%99999999999d'", e.argument);
+}
+
+TEST(StringFormat, MismatchedArgumentsNameTheOperation) {
+    struct Case {
+        const char* format;
+        std::function<void(CStringFormat&)> push;
+        const char* method;
+    };
+    const Case cases[] = {
+        {"%d", [](CStringFormat& f) { f.doString(str("x")); }, "CStringFormat::doString"},
+        {"%f", [](CStringFormat& f) { f.doString("x"); }, "CStringFormat::doString"},
+        {"%c", [](CStringFormat& f) { f.doString("x"); }, "CStringFormat::doString"},
+        {"%d", [](CStringFormat& f) { f.doDouble(1.0); }, "CStringFormat::doDouble"},
+        {"%s", [](CStringFormat& f) { f.doDouble(1.0); }, "CStringFormat::doDouble"},
+        {"%c", [](CStringFormat& f) { f.doDouble(1.0); }, "CStringFormat::doDouble"},
+        {"%c", [](CStringFormat& f) { f.doInt(65); }, "CStringFormat::doInt"},
+        {"%f", [](CStringFormat& f) { f.doChar(U'a'); }, "CStringFormat::doChar"},
+        {"no fields", [](CStringFormat& f) { f.doInt(1); }, "CStringFormat::doInt"},
+        {"no fields", [](CStringFormat& f) { f.doDouble(1); }, "CStringFormat::doDouble"},
+        {"no fields", [](CStringFormat& f) { f.doChar(U'a'); }, "CStringFormat::doChar"},
+        {"no fields", [](CStringFormat& f) { f.doString("a"); }, "CStringFormat::doString"},
+    };
+    for (const Case& c : cases) {
+        CStringFormat format{stringConv::fromUTF8(c.format)};
+        ArgError e = catchArgError([&] { c.push(format); });
+        EXPECT_EQ(c.method, e.method) << c.format;
+        EXPECT_EQ(std::string(mismatch) + c.format + "'", e.argument);
+    }
+    // One argument too many, after a complete format.
+    CStringFormat format("[%d]");
+    format.doInt(1);
+    EXPECT_EQ(std::string(mismatch) + "[%d]'", catchArgError([&] { format.doInt(2); }).argument);
+    EXPECT_EQ("[1]", utf8(format.toString()));
+}
+
+TEST(StringFormat, StarFieldsAcceptOnlyIntegers) {
+    const char* width = "expected integer value (field width) in '%*d'";
+    const char* precision = "expected integer value (field precision) in '%.*f'";
+    ArgError e = catchArgError([] { CStringFormat("%*d").doString(str("x")); });
+    EXPECT_EQ("CStringFormat::doString", e.method);
+    EXPECT_EQ(width, e.argument);
+    e = catchArgError([] { CStringFormat("%*d").doDouble(4.0); });
+    EXPECT_EQ("CStringFormat::doDouble", e.method);
+    EXPECT_EQ(width, e.argument);
+    e = catchArgError([] { CStringFormat("%*d").doChar(U'4'); });
+    EXPECT_EQ("CStringFormat::doChar", e.method);
+    EXPECT_EQ(width, e.argument);
+    e = catchArgError([] { CStringFormat("%.*f").doDouble(2.0); });
+    EXPECT_EQ("CStringFormat::doDouble", e.method);
+    EXPECT_EQ(precision, e.argument);
+    // The width is taken; the precision still waits for its integer.
+    e = catchArgError([] { CStringFormat("%*.*s").doInt(3).doString("abc"); });
+    EXPECT_EQ("CStringFormat::doString", e.method);
+    EXPECT_EQ("expected integer value (field precision) in '%*.*s'", e.argument);
+}
+
+TEST(StringFormat, ResultBeforeAllArgumentsIsAnObjectStateError) {
+    auto reasonOf = [](const CStringFormat& format) -> std::string {
+        try {
+            format.toString();
+        } catch (const CInvalidObjectStateError& e) {
+            return utf8(e.getMessage());
+        }
+        return "no error";
+    };
+    const std::string reason = "CStringFormat: not all parameters have been pushed in yet.";
+    CStringFormat oneField("value: %d");
+    std::string message = reasonOf(oneField);
+    EXPECT_NE(std::string::npos, message.find(reason)) << message;
+    CStringFormat starPending("%*d");
+    starPending.doInt(3);
+    EXPECT_NE(std::string::npos, reasonOf(starPending).find(reason));
+    CStringFormat twoFields("%d %d");
+    twoFields.doInt(1);
+    EXPECT_NE(std::string::npos, reasonOf(twoFields).find(reason));
+    twoFields.doInt(2);
+    EXPECT_EQ("1 2", utf8(twoFields.toString()));
+}
+
+TEST(StringFormat, FormatStringPushesByType) {
+    P<IString> where = str("file.flac");
+    EXPECT_EQ("CFLACSource - bad header (-3) in file.flac",
+              utf8(formatString("CFLACSource - %s (%d) in %s", "bad header", -3, where)));
+    EXPECT_EQ("x \xC3\xA9 1.5 ff", utf8(formatString("%c %c %g %x", 'x', u'\u00E9', 1.5f, 255u)));
+    EXPECT_THROW(formatString("%d", "text"), CInvalidArgError);
+    EXPECT_THROW(formatString("%d %d", 1), CInvalidObjectStateError);
+}
