@@ -1,5 +1,6 @@
 #include "tamu/CURI.h"
 #include "tamu/IString.h"
+#include "tamu/IValueList.h"
 #include "tamu/stringConv.h"
 #include "tamu/uriText.h"
 
@@ -384,6 +385,16 @@ TEST(URIQuery, Parameters) {
     EXPECT_EQ("", s(u->getQueryParameter("p")));
     EXPECT_EQ("", s(uri("net://h/p")->getQueryParameter("a")));
     EXPECT_EQ("2", s(uri("?b=1&a=2")->getQueryParameter("a")));
+
+    P<IValueList> all = uri("net://h/p?a=1&b=x%2520y&&flag&B=2&a=3&=v")->getQueryParameters();
+    EXPECT_TRUE(all->isCaseSensitive());
+    EXPECT_EQ(5, all->getCount());
+    EXPECT_EQ("1", s(all->getString("a", nullptr)));
+    EXPECT_EQ("x y", s(all->getString("b", nullptr)));
+    EXPECT_EQ("2", s(all->getString("B", nullptr)));
+    EXPECT_EQ("", s(all->getString("flag", nullptr)));
+    EXPECT_EQ("v", s(all->getString("", nullptr)));
+    EXPECT_EQ(0, uri("net://h/p")->getQueryParameters()->getCount());
 }
 
 TEST(URICompare, SchemeExtensionAndEquality) {

@@ -75,6 +75,7 @@ public:
     bool hasQuery() const override { return !m_query.empty(); }
     P<IString> getQuery() const override;
     P<IString> getRawQuery() const override;
+    P<IValueList> getQueryParameters() const override;
     P<IString> getQueryParameter(StringArg key) const override;
     bool hasFragment() const override { return !m_fragment.empty(); }
     P<IString> getFragment() const override;

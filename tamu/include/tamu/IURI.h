@@ -9,6 +9,7 @@
 namespace tamu {
 
 class IString;
+class IValueList;
 
 // A parsed location. Every component is kept twice: raw (as written, escapes included) and
 // decoded; an empty string stands for an absent component. Its text form is toString(), built
@@ -76,6 +77,10 @@ public:
     virtual bool hasQuery() const = 0;
     virtual P<IString> getQuery() const = 0;
     virtual P<IString> getRawQuery() const = 0;
+    // A new case-sensitive value list mapping each key of the decoded query to its value text,
+    // decoded once more as getQueryParameter does. A piece without "=" is a key with an empty
+    // value; of keys given twice the first counts, as for getQueryParameter.
+    virtual P<IValueList> getQueryParameters() const = 0;
     // The value of "key=value" in the decoded query, decoded once more; empty when absent.
     virtual P<IString> getQueryParameter(StringArg key) const = 0;
     virtual bool hasFragment() const = 0;

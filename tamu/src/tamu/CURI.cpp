@@ -1,6 +1,7 @@
 #include "tamu/CURI.h"
 
 #include "charEncodingInstances.h"
+#include "tamu/CValueList.h"
 #include "tamu/IString.h"
 #include "tamu/str.h"
 #include "tamu/stringConv.h"
@@ -370,6 +371,26 @@ P<IURI> CURI::getFolder() const {
     if (isFolder())
         return clone();
     return getParent();
+}
+
+P<IValueList> CURI::getQueryParameters() const {
+    auto parameters = make<CValueList>(true);
+    std::string_view query = m_query;
+    size_t start = 0;
+    while (start < query.size()) {
+        size_t end = std::min(query.find('&', start), query.size());
+        std::string_view piece = query.substr(start, end - start);
+        start = end + 1;
+        if (piece.empty())
+            continue;
+        size_t equals = std::min(piece.find('='), piece.size());
+        std::string key(piece.substr(0, equals));
+        if (parameters->contains(argOf(key)))
+            continue;
+        std::string value = equals < piece.size() ? std::string(piece.substr(equals + 1)) : "";
+        parameters->set(argOf(key), textOf(uriText::decode(value, 0)));
+    }
+    return parameters;
 }
 
 P<IString> CURI::getQueryParameter(StringArg key) const {
