@@ -6,6 +6,8 @@ CMAKE_FLAGS ?=
 BUILD      := build
 BUILD_ASAN := build-asan
 BUILD_TSAN := build-tsan
+BUILD_FUZZ := build-fuzz
+FUZZ_TIME  ?= 60
 
 ASAN_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
             UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
@@ -47,6 +49,17 @@ test-tsan: deps $(BUILD_TSAN)/CMakeCache.txt
 	cmake --build $(BUILD_TSAN) -j$(JOBS)
 	$(TSAN_ENV) ctest --test-dir $(BUILD_TSAN) --output-on-failure -j$(JOBS) -R 'Concurren|Thread'
 
+$(BUILD_FUZZ)/CMakeCache.txt: | deps
+	CC=clang CXX=clang++ cmake -S . -B $(BUILD_FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	      -DORXA_BUILD_FUZZ=ON -DORXA_BUILD_TESTS=OFF -DORXA_BUILD_BENCH=OFF $(CMAKE_FLAGS)
+
+# Each fuzz target runs FUZZ_TIME seconds; what it finds new is kept in build-fuzz/corpus.
+fuzz: deps $(BUILD_FUZZ)/CMakeCache.txt
+	cmake --build $(BUILD_FUZZ) -j$(JOBS) --target fuzz_uri
+	mkdir -p $(BUILD_FUZZ)/corpus/uri
+	$(ASAN_ENV) $(BUILD_FUZZ)/fuzz_uri -max_total_time=$(FUZZ_TIME) -max_len=512 \
+	    $(BUILD_FUZZ)/corpus/uri fuzz/corpus/uri
+
 bench: build
 	@scripts/bench.sh $(BUILD)
 
@@ -54,4 +67,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN)
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN) $(BUILD_FUZZ)

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "tamu/IResetableStream.h"
+
+#include <cstdint>
+
+namespace tamu {
+
+class TAMU_API ISeekableStream : public virtual IResetableStream {
+public:
+    // Between 0 and the length, both included; CInvalidArgError otherwise.
+    virtual void seek(int64_t position) = 0;
+    // seek(length + offset)
+    virtual void seekFromEnd(int64_t offset) = 0;
+    // seek(position + offset)
+    virtual void seekRelative(int64_t offset) = 0;
+};
+
+} // namespace tamu

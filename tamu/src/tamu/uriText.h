@@ -1,0 +1,46 @@
+#pragma once
+
+#include "tamu/StringArg.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// The text rules of URIs, on UTF-8 text held in standard strings: escaping, decoding,
+// dot-segment removal and the file parts of a path.
+namespace tamu::uriText {
+
+// Characters that escaping keeps besides the unreserved ones.
+enum class EscapeSet { userInfo, path, queryOrFragment };
+
+// The text as valid UTF-8 (bytes that are no character are left out).
+std::string utf8Of(const StringArg& text);
+
+// Keeps unreserved characters, the set's extra characters and every non-ASCII character;
+// everything else becomes "%" and two upper-case hexadecimal digits.
+std::string escape(std::string_view text, EscapeSet set);
+
+// Every non-ASCII character becomes the escapes of its UTF-8 bytes.
+std::string escapeNonASCII(std::string_view text);
+
+// Replaces each escape (or run of escapes forming one UTF-8 character) whose character code is
+// at least `threshold`; the others and malformed escapes stay as written.
+std::string decode(std::string_view text, uint32_t threshold);
+
+// Removes complete "." segments, then "<segment>/.." pairs; a leading ".." (one that has no
+// segment before it to cancel) is kept.
+void removeDotSegments(std::string& path);
+
+struct FileParts {
+    std::string fileName;
+    std::string name;
+    std::string extension;
+    std::string folderPath;
+};
+
+FileParts deriveFileParts(std::string_view path);
+
+// The whole text is a decimal number (optional sign, digits) that fits 32 bits.
+bool parseDecimal(std::string_view text, int32_t& value);
+
+} // namespace tamu::uriText
