@@ -195,9 +195,9 @@ P<IAudioChunk> CSampleRateConverter::convert(const void* data, int32_t size, int
         m_consumedBytes[c] = consumed * 2;
         m_outputPointers[c] = out;
     }
-    std::swap(m_pendingInput, m_nextInput);
-    for (P<IMemoryBlock>& old : m_nextInput)
-        old = nullptr;
+    m_pendingInput.resize(m_nextInput.size());
+    for (std::size_t c = 0; c < m_nextInput.size(); ++c)
+        m_pendingInput[c] = std::move(m_nextInput[c]);
     m_samplesTaken += static_cast<uint64_t>(taken);
     m_samplesGiven += static_cast<uint64_t>(n);
 

@@ -82,6 +82,8 @@ void planar(std::span<const int16_t* const> channels, int32_t frames, uint8_t* o
 } // namespace
 
 void reduceTo16Bit(const uint8_t* in, int32_t bytesPerSample, int32_t samples, int16_t* out) {
+    if (samples <= 0)
+        return;
     switch (bytesPerSample) {
     case 1:
         reduce<1>(in, samples, out);
@@ -102,6 +104,8 @@ void reduceTo16Bit(const uint8_t* in, int32_t bytesPerSample, int32_t samples, i
 
 void packInterleaved(std::span<const int16_t* const> channels, int32_t frames,
                      int32_t bytesPerSample, uint8_t* out) {
+    if (frames <= 0)
+        return;
     switch (bytesPerSample) {
     case 1:
         interleave<1>(channels, frames, out);
@@ -125,6 +129,8 @@ void packInterleaved(std::span<const int16_t* const> channels, int32_t frames,
 
 void packPlanar(std::span<const int16_t* const> channels, int32_t frames, int32_t bytesPerSample,
                 uint8_t* out) {
+    if (frames <= 0)
+        return;
     switch (bytesPerSample) {
     case 1:
         planar<1>(channels, frames, out);
