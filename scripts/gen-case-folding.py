@@ -57,15 +57,16 @@ lines = [
     "",
     "namespace tamu {",
     "",
+    "// clang-format off",
     "const CaseFoldRun caseFoldRuns[] = {",
 ]
 for first, count, stride, delta in runs:
     lines.append(f"    {{0x{first:05X}, {count}, {stride}, {delta}}},")
 lines += [
     "};",
+    "// clang-format on",
     "",
-    "const int32_t caseFoldRunCount =",
-    "    static_cast<int32_t>(sizeof caseFoldRuns / sizeof *caseFoldRuns);",
+    "const int32_t caseFoldRunCount = static_cast<int32_t>(sizeof caseFoldRuns / sizeof *caseFoldRuns);",
     "",
     "} // namespace tamu",
     "",

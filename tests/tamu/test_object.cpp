@@ -96,7 +96,7 @@ TEST(ObjectLifetime, NewObjectHasOneReferenceAndDiesWithItsAdopter) {
         EXPECT_EQ(p->getRefCount(), 1);
         P<IFoo> copy = p;
         EXPECT_EQ(p->getRefCount(), 2);
-        P<IBar> moved = std::move(copy);
+        P<IFoo> moved = std::move(copy);
         EXPECT_TRUE(copy.isNull());
         EXPECT_EQ(p->getRefCount(), 2);
     }

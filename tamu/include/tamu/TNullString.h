@@ -1,6 +1,11 @@
 #pragma once
 
-#include "tamu/IString.h"
+#include "tamu/CCPString.h"
+#include "tamu/CLatin1String.h"
+#include "tamu/CUTF16String.h"
+#include "tamu/CUTF32String.h"
+#include "tamu/CUTF8String.h"
+#include "tamu/CWCharString.h"
 
 namespace tamu {
 
@@ -15,13 +20,6 @@ public:
 private:
     TNullString();
 };
-
-class CWCharString;
-class CUTF16String;
-class CUTF8String;
-class CUTF32String;
-class CLatin1String;
-class CCPString;
 
 using CNullWCharString = TNullString<char16_t, CWCharString>;
 using CNullUTF16String = TNullString<void, CUTF16String>;

@@ -67,11 +67,18 @@ private:
     }
 };
 
+// UTF-8 as the C runtime writes it: surrogates are not characters it can convert.
+struct LocaleUtf8Codec : Utf8Codec {
+    int32_t encodedSize(uint32_t cp) const {
+        return cp >= 0xD800 && cp <= 0xDFFF ? 0 : Utf8Codec::encodedSize(cp);
+    }
+};
+
 // Runs `op` with the codec that matches the current locale.
 template <class Op>
 auto withCodec(Op&& op) {
     if (posix::codePageIsUTF8())
-        return op(Utf8Codec{});
+        return op(LocaleUtf8Codec{});
     return op(LocaleCodec{});
 }
 

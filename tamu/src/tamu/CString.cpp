@@ -206,7 +206,8 @@ int32_t CString::compareRange(int32_t start, int32_t length, const StringArg& ot
     byteRange(start, length, first, end);
     // The same bytes in the same encoding are the same characters.
     if (&other.encoding() == m_encoding.get() && other.byteLength() == end - first &&
-        std::memcmp(m_data + first, other.data(), static_cast<size_t>(end - first)) == 0)
+        (first == end ||
+         std::memcmp(m_data + first, other.data(), static_cast<size_t>(end - first)) == 0))
         return 0;
     CodePointReader mine(*m_encoding, m_data, end, first);
     CodePointReader theirs(other.encoding(), other.data(), other.byteLength());
