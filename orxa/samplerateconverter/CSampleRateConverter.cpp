@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <span>
 #include <utility>
 
 namespace orxa::samplerateconverter {
@@ -23,6 +24,13 @@ namespace {
 
 int16_t* samplesOf(const P<IMemoryBlock>& block, int32_t byteOffset = 0) {
     return reinterpret_cast<int16_t*>(block->getData() + byteOffset);
+}
+
+// Spans made from a pointer and a count: the range constructor would pull the standard
+// library's range objects into the plug-in's exported symbols.
+template <class T>
+std::span<T* const> all(const std::vector<T*>& pointers) {
+    return {pointers.data(), pointers.size()};
 }
 
 } // namespace
@@ -177,7 +185,8 @@ P<IAudioChunk> CSampleRateConverter::convert(const void* data, int32_t size, int
     }
     for (std::size_t i = 0; i < m_sourcePointers.size(); ++i)
         m_sourcePointers[i] = interleaved + i;
-    channelConverter->convert(frames, m_sourcePointers, m_sourceChannels * 2, m_targetPointers);
+    channelConverter->convert(frames, all(m_sourcePointers), m_sourceChannels * 2,
+                              all(m_targetPointers));
 
     int32_t n = 0;
     int32_t taken = 0;
@@ -258,9 +267,9 @@ P<IAudioChunk> CSampleRateConverter::emit(int32_t frames, P<IMemoryBlock> result
                                           P<IAudioChunk> chunk) {
     result->setSize(frames * m_targetChannels * m_targetBytesPerSample);
     if (m_planarOutput)
-        packPlanar(m_outputPointers, frames, m_targetBytesPerSample, result->getData());
+        packPlanar(all(m_outputPointers), frames, m_targetBytesPerSample, result->getData());
     else
-        packInterleaved(m_outputPointers, frames, m_targetBytesPerSample, result->getData());
+        packInterleaved(all(m_outputPointers), frames, m_targetBytesPerSample, result->getData());
     m_framesEmitted += static_cast<uint64_t>(frames);
     return chunk;
 }
