@@ -4,6 +4,7 @@
 #include "orxa/samplerateconverter/channelConverters.h"
 #include "orxa/samplerateconverter/converterErrors.h"
 #include "orxa/samplerateconverter/sampleFormats.h"
+#include "tamu/CMemoryManager.h"
 #include "tamu/IMemoryBlock.h"
 #include "tamu/IMemoryManager.h"
 
@@ -45,6 +46,8 @@ CSampleRateConverter::CSampleRateConverter(int32_t sourceSampleRate, int32_t sou
       m_targetBytesPerSample(targetBytesPerSample), m_planarOutput(planarOutput) {
     if (targetBytesPerSample < 1 || targetBytesPerSample > 4)
         throwUnsupportedTargetSampleSize(targetBytesPerSample);
+    if (!m_memoryManager)
+        m_memoryManager = tamu::make<tamu::CMemoryManager>(30);
 
     // The order decides ties: the first converter that fits a call serves it.
     m_channelConverters.reserve(27);
