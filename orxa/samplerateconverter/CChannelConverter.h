@@ -1,0 +1,70 @@
+#pragma once
+
+#include "orxa/samplerateconverter/CSampleRateConverter.h"
+
+#include <cstdint>
+#include <span>
+
+namespace orxa::samplerateconverter {
+
+// Maps frames of 16-bit samples from one channel layout to another. Each source pointer walks
+// an interleaved buffer, each target pointer a buffer of its own. Converters keep no state
+// between calls.
+class CSampleRateConverter::CChannelConverter : public tamu::CObject {
+public:
+    using SourcePointers = std::span<const int16_t* const>;
+    using TargetPointers = std::span<int16_t* const>;
+
+    // sqrt(2) / 2, exactly the double that sqrt(2.0) * 0.5 gives: the gain of a channel that is
+    // folded into two others.
+    static constexpr double k = 0.70710678118654757;
+
+    // Adds `s` into `d`. The cross term pulls the sum back toward the limit instead of
+    // clipping, so the result always fits 16 bits. `attenuate` first scales `s` by k.
+    static void mix(int16_t& d, int16_t s, bool attenuate) {
+        if (attenuate)
+            s = attenuated(s);
+        const int32_t dd = d;
+        const int32_t ss = s;
+        if (ss < 0 && dd < 0)
+            d = static_cast<int16_t>(dd + ss + (dd * ss) / 32768);
+        else if (ss > 0 && dd > 0)
+            d = static_cast<int16_t>(dd + ss - (dd * ss) / 32767);
+        else
+            d = static_cast<int16_t>(dd + ss);
+    }
+    // s times k, truncated toward zero.
+    static int16_t attenuated(int16_t s) {
+        return static_cast<int16_t>(static_cast<int32_t>(s * k));
+    }
+    // `mix` and `mixA` of the mixing rules, as values.
+    static int16_t mixed(int16_t d, int16_t s) {
+        mix(d, s, false);
+        return d;
+    }
+    static int16_t mixedA(int16_t d, int16_t s) {
+        mix(d, s, true);
+        return d;
+    }
+
+    int32_t getSourceChannels() const { return m_sourceChannels; }
+    int32_t getTargetChannels() const { return m_targetChannels; }
+    // -1 when the converter serves any layout with its channel counts.
+    int32_t getAcmod() const { return m_acmod; }
+
+    // Writes exactly `frames` samples to every target channel. After each frame the source
+    // pointers advance by `sourceFrameBytes / 2` samples.
+    virtual void convert(int32_t frames, SourcePointers sourcePointers, int32_t sourceFrameBytes,
+                         TargetPointers targetPointers) = 0;
+
+protected:
+    CChannelConverter(int32_t sourceChannels, int32_t targetChannels, int32_t acmod)
+        : m_sourceChannels(sourceChannels), m_targetChannels(targetChannels), m_acmod(acmod) {}
+
+private:
+    int32_t m_sourceChannels;
+    int32_t m_targetChannels;
+    int32_t m_acmod;
+};
+
+} // namespace orxa::samplerateconverter

@@ -1,0 +1,280 @@
+#include "orxa/samplerateconverter/CSampleRateConverter.h"
+
+#include "orxa/audio/CAudioChunk.h"
+#include "orxa/samplerateconverter/channelConverters.h"
+#include "orxa/samplerateconverter/converterErrors.h"
+#include "orxa/samplerateconverter/sampleFormats.h"
+#include "tamu/CMemoryManager.h"
+#include "tamu/IMemoryBlock.h"
+#include "tamu/IMemoryManager.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <span>
+#include <utility>
+
+namespace orxa::samplerateconverter {
+
+using audio::CAudioChunk;
+using audio::IAudioChunk;
+using tamu::IMemoryBlock;
+using tamu::P;
+
+namespace {
+
+int16_t* samplesOf(const P<IMemoryBlock>& block, int32_t byteOffset = 0) {
+    return reinterpret_cast<int16_t*>(block->getData() + byteOffset);
+}
+
+// Spans made from a pointer and a count: the range constructor would pull the standard
+// library's range objects into the plug-in's exported symbols.
+template <class T>
+std::span<T* const> all(const std::vector<T*>& pointers) {
+    return {pointers.data(), pointers.size()};
+}
+
+} // namespace
+
+CSampleRateConverter::CSampleRateConverter(int32_t sourceSampleRate, int32_t sourceChannels,
+                                           int32_t sourceBytesPerSample, int32_t targetSampleRate,
+                                           int32_t targetChannels, int32_t targetBytesPerSample,
+                                           tamu::IMemoryManager* memoryManager, bool planarOutput)
+    : m_memoryManager(memoryManager), m_sourceSampleRate(sourceSampleRate),
+      m_sourceChannels(sourceChannels), m_sourceBytesPerSample(sourceBytesPerSample),
+      m_targetSampleRate(targetSampleRate), m_targetChannels(targetChannels),
+      m_targetBytesPerSample(targetBytesPerSample), m_planarOutput(planarOutput) {
+    if (targetBytesPerSample < 1 || targetBytesPerSample > 4)
+        throwUnsupportedTargetSampleSize(targetBytesPerSample);
+    if (!m_memoryManager)
+        m_memoryManager = tamu::make<tamu::CMemoryManager>(30);
+
+    // The order decides ties: the first converter that fits a call serves it.
+    m_channelConverters.reserve(27);
+    m_channelConverters.push_back(tamu::make<CMonoToMonoConverter>());
+    m_channelConverters.push_back(tamu::make<CMonoToStereoConverter>());
+    m_channelConverters.push_back(tamu::make<CMonoTo3ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<CMonoTo6ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<CStereoToMonoConverter>());
+    m_channelConverters.push_back(tamu::make<CStereoToStereoConverter>());
+    m_channelConverters.push_back(tamu::make<CStereoTo3ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<CStereoTo6ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C3ChannelToMonoConverter>());
+    m_channelConverters.push_back(tamu::make<C3ChannelToStereoConverter>());
+    m_channelConverters.push_back(tamu::make<C3ChannelTo3ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C3ChannelTo6ChannelConverterAcmod4>());
+    m_channelConverters.push_back(tamu::make<C3ChannelTo6ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C4ChannelToStereoConverterAcmod5>());
+    m_channelConverters.push_back(tamu::make<C4ChannelToStereoConverter>());
+    m_channelConverters.push_back(tamu::make<C4ChannelTo4ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C4ChannelTo6ChannelConverterAcmod6>());
+    m_channelConverters.push_back(tamu::make<C4ChannelTo6ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C5ChannelToStereoConverter>());
+    m_channelConverters.push_back(tamu::make<C5ChannelTo5ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C5ChannelTo6Converter>());
+    m_channelConverters.push_back(tamu::make<C6ChannelToMonoConverter>());
+    m_channelConverters.push_back(tamu::make<C6ChannelToStereoConverter>());
+    m_channelConverters.push_back(tamu::make<C6ChannelTo3ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C6ChannelTo6ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C8ChannelToStereoConverter>());
+    m_channelConverters.push_back(tamu::make<C8ChannelTo6ChannelConverter>());
+
+    const auto sources = static_cast<std::size_t>(std::max(sourceChannels, 0));
+    const auto targets = static_cast<std::size_t>(std::max(targetChannels, 0));
+    m_sourcePointers.resize(sources);
+    m_targetPointers.resize(targets);
+    m_outputPointers.resize(targets);
+    m_nextInput.resize(targets);
+}
+
+CSampleRateConverter::~CSampleRateConverter() = default;
+
+CSampleRateConverter::CChannelConverter*
+CSampleRateConverter::tryFindChannelConverter(int32_t sourceChannels, int32_t targetChannels,
+                                              int32_t acmod) const {
+    const auto fits = [&](const P<CChannelConverter>& converter) {
+        return converter->getSourceChannels() == sourceChannels &&
+               converter->getTargetChannels() == targetChannels;
+    };
+    for (const P<CChannelConverter>& converter : m_channelConverters)
+        if (fits(converter) && converter->getAcmod() == acmod)
+            return converter.get();
+    for (const P<CChannelConverter>& converter : m_channelConverters)
+        if (fits(converter) && converter->getAcmod() < 0)
+            return converter.get();
+    return nullptr;
+}
+
+void CSampleRateConverter::createResamplers() {
+    std::vector<CChannelResampler> resamplers;
+    resamplers.reserve(m_targetPointers.size());
+    std::vector<P<IMemoryBlock>> outputs;
+    outputs.reserve(m_targetPointers.size());
+    for (std::size_t c = 0; c < m_targetPointers.size(); ++c) {
+        resamplers.emplace_back(m_sourceSampleRate, m_targetSampleRate);
+        outputs.push_back(m_memoryManager->allocate(maxOutputSamples * 2));
+    }
+    m_resamplers = std::move(resamplers);
+    m_outputs = std::move(outputs);
+    m_consumedBytes.assign(m_targetPointers.size(), 0);
+    m_samplesTaken = 0;
+    m_samplesGiven = 0;
+}
+
+int32_t CSampleRateConverter::maxOutputFor(int32_t inSamples) const {
+    if (m_sourceSampleRate == m_targetSampleRate)
+        return std::min(inSamples, maxOutputSamples);
+    // The filter only ever lags its input, so the output so far never passes the input so far
+    // times the ratio; two samples cover the rounding.
+    const double ratio = static_cast<double>(m_targetSampleRate) / m_sourceSampleRate;
+    const auto reachable =
+        static_cast<int64_t>(std::ceil(static_cast<double>(m_samplesTaken + inSamples) * ratio));
+    const int64_t bound = reachable - static_cast<int64_t>(m_samplesGiven) + 2;
+    return static_cast<int32_t>(std::clamp<int64_t>(bound, 0, maxOutputSamples));
+}
+
+P<IAudioChunk> CSampleRateConverter::convert(const void* data, int32_t size, int32_t acmod) {
+    // Everything that can fail is checked or allocated before any state changes.
+    if (m_sourceChannels == 0)
+        throwZeroSourceChannels();
+    if (m_sourceBytesPerSample == 0)
+        throwZeroSourceSampleSize();
+    if (m_sourceBytesPerSample < 1 || m_sourceBytesPerSample > 4)
+        throwUnsupportedSourceSampleSize(m_sourceBytesPerSample);
+    CChannelConverter* channelConverter =
+        tryFindChannelConverter(m_sourceChannels, m_targetChannels, acmod);
+    if (!channelConverter)
+        throwNoChannelConversion(m_sourceChannels, m_targetChannels);
+
+    const int32_t frameBytes = m_sourceChannels * m_sourceBytesPerSample;
+    const auto* input = static_cast<const uint8_t*>(data);
+    int32_t frames = input && size > 0 ? size / frameBytes : 0;
+    P<IMemoryBlock> silence;
+    if (frames == 0) {
+        silence = m_memoryManager->allocate(frameBytes);
+        silence->fill(m_sourceBytesPerSample == 1 ? 128 : 0);
+        input = silence->getData();
+        frames = 1;
+    }
+    if (m_resamplers.empty())
+        createResamplers();
+
+    const int32_t samples = frames * m_sourceChannels;
+    P<IMemoryBlock> wide;
+    const int16_t* interleaved;
+    if (m_sourceBytesPerSample == 2 && reinterpret_cast<std::uintptr_t>(input) % 2 == 0) {
+        interleaved = reinterpret_cast<const int16_t*>(input);
+    } else {
+        wide = m_memoryManager->allocate(samples * 2);
+        reduceTo16Bit(input, m_sourceBytesPerSample, samples, samplesOf(wide));
+        interleaved = samplesOf(wide);
+    }
+
+    const int32_t leftover =
+        m_pendingInput.empty() ? 0 : m_pendingInput[0]->getSize() - m_consumedBytes[0];
+    const int32_t inSamples = leftover / 2 + frames;
+    for (std::size_t c = 0; c < m_nextInput.size(); ++c)
+        m_nextInput[c] = m_memoryManager->allocate(leftover + frames * 2);
+    P<IMemoryBlock> result = m_memoryManager->allocate(maxOutputFor(inSamples) * m_targetChannels *
+                                                       m_targetBytesPerSample);
+    const double time = static_cast<double>(m_framesEmitted) / m_targetSampleRate;
+    P<IAudioChunk> chunk = tamu::adopt<IAudioChunk>(new CAudioChunk(time, result.get()));
+
+    for (std::size_t c = 0; c < m_nextInput.size(); ++c) {
+        if (leftover > 0)
+            std::memcpy(m_nextInput[c]->getData(),
+                        m_pendingInput[c]->getData() + m_consumedBytes[c], leftover);
+        m_targetPointers[c] = samplesOf(m_nextInput[c], leftover);
+    }
+    for (std::size_t i = 0; i < m_sourcePointers.size(); ++i)
+        m_sourcePointers[i] = interleaved + i;
+    channelConverter->convert(frames, all(m_sourcePointers), m_sourceChannels * 2,
+                              all(m_targetPointers));
+
+    int32_t n = 0;
+    int32_t taken = 0;
+    for (std::size_t c = 0; c < m_resamplers.size(); ++c) {
+        int16_t* out = samplesOf(m_outputs[c]);
+        int32_t consumed = 0;
+        const int32_t written = m_resamplers[c].process(samplesOf(m_nextInput[c]), inSamples,
+                                                        consumed, out, maxOutputSamples);
+        if (c == 0) {
+            n = written;
+            taken = consumed;
+        } else if (written < n) {
+            std::fill(out + written, out + n, int16_t{0});
+        }
+        m_consumedBytes[c] = consumed * 2;
+        m_outputPointers[c] = out;
+    }
+    m_pendingInput.resize(m_nextInput.size());
+    for (std::size_t c = 0; c < m_nextInput.size(); ++c)
+        m_pendingInput[c] = std::move(m_nextInput[c]);
+    m_samplesTaken += static_cast<uint64_t>(taken);
+    m_samplesGiven += static_cast<uint64_t>(n);
+
+    return emit(n, std::move(result), std::move(chunk));
+}
+
+P<IAudioChunk> CSampleRateConverter::flush() {
+    const double time = static_cast<double>(m_framesEmitted) / m_targetSampleRate;
+    if (m_resamplers.empty())
+        return tamu::adopt<IAudioChunk>(new CAudioChunk(time, m_memoryManager->allocate(0).get()));
+
+    const int32_t leftoverSamples =
+        m_pendingInput.empty() ? 0 : (m_pendingInput[0]->getSize() - m_consumedBytes[0]) / 2;
+    std::vector<P<IMemoryBlock>> tails(m_resamplers.size());
+    int32_t n = 0;
+    for (std::size_t c = 0; c < m_resamplers.size(); ++c) {
+        P<IMemoryBlock> tail = m_memoryManager->allocate(maxOutputSamples * 2);
+        const int16_t* in =
+            leftoverSamples > 0 ? samplesOf(m_pendingInput[c], m_consumedBytes[c]) : nullptr;
+        int32_t left = leftoverSamples;
+        int32_t written = 0;
+        for (;;) {
+            tail->setSize((written + maxOutputSamples) * 2);
+            int16_t* out = samplesOf(tail) + written;
+            int32_t got = 0;
+            if (left > 0) {
+                int32_t consumed = 0;
+                got = m_resamplers[c].process(in, left, consumed, out, maxOutputSamples);
+                in += consumed;
+                left = consumed > 0 ? left - consumed : 0;
+            } else {
+                got = m_resamplers[c].drain(out, maxOutputSamples);
+                if (got == 0)
+                    break;
+            }
+            written += got;
+        }
+        if (c == 0)
+            n = written;
+        tail->setSize(std::max(written, n) * 2);
+        if (written < n)
+            std::fill(samplesOf(tail) + written, samplesOf(tail) + n, int16_t{0});
+        m_outputPointers[c] = samplesOf(tail);
+        tails[c] = std::move(tail);
+    }
+
+    P<IMemoryBlock> result =
+        m_memoryManager->allocate(n * m_targetChannels * m_targetBytesPerSample);
+    P<IAudioChunk> chunk = tamu::adopt<IAudioChunk>(new CAudioChunk(time, result.get()));
+    // The stream has ended: the next call starts a fresh filter.
+    m_resamplers.clear();
+    m_pendingInput.clear();
+    m_consumedBytes.clear();
+    return emit(n, std::move(result), std::move(chunk));
+}
+
+P<IAudioChunk> CSampleRateConverter::emit(int32_t frames, P<IMemoryBlock> result,
+                                          P<IAudioChunk> chunk) {
+    result->setSize(frames * m_targetChannels * m_targetBytesPerSample);
+    if (m_planarOutput)
+        packPlanar(all(m_outputPointers), frames, m_targetBytesPerSample, result->getData());
+    else
+        packInterleaved(all(m_outputPointers), frames, m_targetBytesPerSample, result->getData());
+    m_framesEmitted += static_cast<uint64_t>(frames);
+    return chunk;
+}
+
+} // namespace orxa::samplerateconverter

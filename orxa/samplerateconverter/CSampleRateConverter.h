@@ -1,0 +1,122 @@
+#pragma once
+
+#include "orxa/samplerateconverter/CChannelResampler.h"
+#include "tamu/CObject.h"
+#include "tamu/P.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace tamu {
+class IMemoryBlock;
+class IMemoryManager;
+} // namespace tamu
+
+namespace orxa::audio {
+class IAudioChunk;
+}
+
+namespace orxa::samplerateconverter {
+
+// Turns a stream of interleaved PCM buffers of one layout (rate, channels, bytes per sample) into
+// audio chunks of another. Internally every channel is 16-bit: the input is reduced to 16 bits,
+// its channels are mapped by a channel converter, each target channel is resampled on its own
+// and the result is packed to the target sample size, interleaved or channel after channel.
+// Input the resampler could not take in one call is kept and put in front of the next call, so
+// a stream converts buffer by buffer without gaps; `flush` ends the stream and hands out what
+// the resampler still holds.
+class CSampleRateConverter : public tamu::CObject {
+public:
+    class CChannelConverter;
+    class CMonoToMonoConverter;
+    class CMonoToStereoConverter;
+    class CMonoTo3ChannelConverter;
+    class CMonoTo6ChannelConverter;
+    class CStereoToMonoConverter;
+    class CStereoToStereoConverter;
+    class CStereoTo3ChannelConverter;
+    class CStereoTo6ChannelConverter;
+    class C3ChannelToMonoConverter;
+    class C3ChannelToStereoConverter;
+    class C3ChannelTo3ChannelConverter;
+    class C3ChannelTo6ChannelConverterAcmod4;
+    class C3ChannelTo6ChannelConverter;
+    class C4ChannelToStereoConverterAcmod5;
+    class C4ChannelToStereoConverter;
+    class C4ChannelTo4ChannelConverter;
+    class C4ChannelTo6ChannelConverterAcmod6;
+    class C4ChannelTo6ChannelConverter;
+    class C5ChannelToStereoConverter;
+    class C5ChannelTo5ChannelConverter;
+    class C5ChannelTo6Converter;
+    class C6ChannelToMonoConverter;
+    class C6ChannelToStereoConverter;
+    class C6ChannelTo3ChannelConverter;
+    class C6ChannelTo6ChannelConverter;
+    class C8ChannelToStereoConverter;
+    class C8ChannelTo6ChannelConverter;
+
+    // The most output samples per channel one call hands out.
+    static constexpr int32_t maxOutputSamples = 96000;
+
+    // A null memory manager makes the converter use a private one. Target sample sizes outside
+    // 1 to 4 are refused here, before any audio arrives.
+    CSampleRateConverter(int32_t sourceSampleRate, int32_t sourceChannels,
+                         int32_t sourceBytesPerSample, int32_t targetSampleRate,
+                         int32_t targetChannels, int32_t targetBytesPerSample,
+                         tamu::IMemoryManager* memoryManager, bool planarOutput);
+    ~CSampleRateConverter() override;
+
+    // Converts `size` bytes of interleaved frames. `acmod` picks among channel converters for
+    // the same channel counts; -1 asks for none in particular. No input (null or too short for
+    // a frame) converts one frame of silence. A failed call leaves the converter as it was.
+    tamu::P<audio::IAudioChunk> convert(const void* data, int32_t size, int32_t acmod);
+
+    // Ends the stream: converts the input still pending and whatever the resampler's filter
+    // holds, and returns it as the stream's last chunk (possibly empty). The next `convert`
+    // starts a fresh resampler; the time base runs on.
+    tamu::P<audio::IAudioChunk> flush();
+
+    const std::vector<tamu::P<CChannelConverter>>& getChannelConverters() const {
+        return m_channelConverters;
+    }
+    // The converter `convert` uses for these channel counts and layout, or null.
+    CChannelConverter* tryFindChannelConverter(int32_t sourceChannels, int32_t targetChannels,
+                                               int32_t acmod) const;
+
+private:
+    void createResamplers();
+    // An upper bound of what the resamplers can hand out when given `inSamples` more input.
+    int32_t maxOutputFor(int32_t inSamples) const;
+    // Packs `frames` samples of each of m_outputPointers into `result`, the block of `chunk`.
+    tamu::P<audio::IAudioChunk> emit(int32_t frames, tamu::P<tamu::IMemoryBlock> result,
+                                     tamu::P<audio::IAudioChunk> chunk);
+
+    tamu::P<tamu::IMemoryManager> m_memoryManager;
+    int32_t m_sourceSampleRate;
+    int32_t m_sourceChannels;
+    int32_t m_sourceBytesPerSample;
+    int32_t m_targetSampleRate;
+    int32_t m_targetChannels;
+    int32_t m_targetBytesPerSample;
+    bool m_planarOutput;
+    // 64 bits so that the time stamps of a long stream never wrap.
+    uint64_t m_framesEmitted = 0;
+    std::vector<tamu::P<tamu::IMemoryBlock>> m_pendingInput;
+    std::vector<int32_t> m_consumedBytes;
+    std::vector<CChannelResampler> m_resamplers;
+    std::vector<tamu::P<CChannelConverter>> m_channelConverters;
+
+    // Input samples the resamplers took and output samples they gave since they were created,
+    // per channel; they bound the size of the next result.
+    uint64_t m_samplesTaken = 0;
+    uint64_t m_samplesGiven = 0;
+    // Kept between calls so that a call in steady state allocates no containers.
+    std::vector<tamu::P<tamu::IMemoryBlock>> m_nextInput;
+    std::vector<tamu::P<tamu::IMemoryBlock>> m_outputs;
+    std::vector<const int16_t*> m_sourcePointers;
+    std::vector<int16_t*> m_targetPointers;
+    std::vector<const int16_t*> m_outputPointers;
+};
+
+} // namespace orxa::samplerateconverter
