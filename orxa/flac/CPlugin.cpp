@@ -1,5 +1,6 @@
 #include "orxa/flac/CPlugin.h"
 
+#include "orxa/common/CPluginExtensions.h"
 #include "orxa/common/IFormat.h"
 #include "orxa/common/IPluginExtensions.h"
 #include "orxa/common/IPluginHost.h"
@@ -27,8 +28,19 @@ uint32_t CPlugin::getCapabilities() {
     return capabilities;
 }
 
-tamu::P<common::IPluginExtensions> CPlugin::getExtensions(uint32_t) {
-    return {};
+tamu::P<common::IPluginExtensions> CPlugin::getExtensions(uint32_t kindMask) {
+    // Nothing may escape to the host; a list that cannot be made is an empty pointer.
+    try {
+        auto extensions = tamu::make<common::CPluginExtensions>();
+        // Both kinds handle the same files; the list keeps the entry once.
+        if (kindMask & common::sourceKind)
+            extensions->addExtension(tamu::str("flac"));
+        if (kindMask & common::formatKind)
+            extensions->addExtension(tamu::str("flac"));
+        return extensions;
+    } catch (...) {
+        return {};
+    }
 }
 
 tamu::P<common::ISource> CPlugin::createSource(const tamu::P<tamu::IString>&, uint32_t, int32_t,
