@@ -5,16 +5,32 @@
 #include "orxa/common/IPluginExtensions.h"
 #include "orxa/common/IPluginHost.h"
 #include "orxa/common/ISource.h"
+#include "orxa/common/workerOptions.h"
+#include "orxa/flac/CFLACFormat.h"
+#include "orxa/flac/CFLACSource.h"
 #include "tamu/IString.h"
 #include "tamu/stringConv.h"
 
+#include <cstring>
 #include <new>
 
 namespace orxa::flac {
 
 namespace {
+
 constexpr uint32_t capabilities = common::sourceKind | common::formatKind;
+
+// The host's record as far as it says and this plug-in knows it; a record claiming more than
+// that is not trusted at all. Without a record the layout is all zeros.
+template <class Options>
+Options copyOptions(const Options* options) {
+    Options copy{};
+    if (options && options->size > 0 && static_cast<std::size_t>(options->size) <= sizeof(Options))
+        std::memcpy(&copy, options, static_cast<std::size_t>(options->size));
+    return copy;
 }
+
+} // namespace
 
 CPlugin::CPlugin(common::IPluginHost* host) : m_host(host) {}
 
@@ -43,14 +59,32 @@ tamu::P<common::IPluginExtensions> CPlugin::getExtensions(uint32_t kindMask) {
     }
 }
 
-tamu::P<common::ISource> CPlugin::createSource(const tamu::P<tamu::IString>&, uint32_t, int32_t,
-                                               const common::SourceOptions*) {
-    return {};
+tamu::P<common::ISource> CPlugin::createSource(const tamu::P<tamu::IString>& location,
+                                               uint32_t kindMask, int32_t,
+                                               const common::SourceOptions* options) {
+    if (!(kindMask & common::sourceKind))
+        return {};
+    try {
+        common::SourceOptions copy = copyOptions(options);
+        return tamu::make<CFLACSource>(m_host.get(), getName(), location, copy.sampleRate,
+                                       copy.channels, copy.bytesPerSample);
+    } catch (...) {
+        return {};
+    }
 }
 
-tamu::P<common::IFormat> CPlugin::createFormat(const tamu::P<tamu::IString>&, uint32_t, int32_t,
-                                               const common::FormatOptions*) {
-    return {};
+tamu::P<common::IFormat> CPlugin::createFormat(const tamu::P<tamu::IString>& location,
+                                               uint32_t kindMask, int32_t,
+                                               const common::FormatOptions* options) {
+    if (!(kindMask & common::formatKind))
+        return {};
+    try {
+        common::FormatOptions copy = copyOptions(options);
+        return tamu::make<CFLACFormat>(m_host.get(), getName(), location, copy.sampleRate,
+                                       copy.channels, copy.bytesPerSample);
+    } catch (...) {
+        return {};
+    }
 }
 
 tamu::P<tamu::IBase> CPlugin::reservedCreate(int32_t, int32_t) {
