@@ -89,12 +89,8 @@ void CDecodingSource::readInfo() {
 }
 
 Layout CDecodingSource::resolve(const Layout& wanted) const {
-    // The source hands over whole bytes of each sample: a width that is not a multiple of 8
-    // would arrive cut.
-    if (m_info.bitsPerSample % 8 != 0)
-        throw CJobError(m_path, std::to_string(m_info.bitsPerSample) +
-                                    "-bit samples are not supported (8, 16, 24 or 32 bits)");
-    Layout own{m_info.sampleRate, std::min(m_info.channels, 2), m_info.bitsPerSample / 8};
+    // The source delivers each sample in whole bytes, a narrower depth filling its container.
+    Layout own{m_info.sampleRate, std::min(m_info.channels, 2), (m_info.bitsPerSample + 7) / 8};
     Layout layout{wanted.sampleRate ? wanted.sampleRate : own.sampleRate,
                   wanted.channels ? wanted.channels : own.channels, 0};
     bool converts = layout.sampleRate != own.sampleRate || layout.channels != own.channels;
@@ -105,8 +101,6 @@ Layout CDecodingSource::resolve(const Layout& wanted) const {
     converts = converts || layout.bytesPerSample != own.bytesPerSample;
     if (converts && layout.bytesPerSample != 2)
         throw CJobError(m_path, "converted audio comes as 16-bit samples only (--bytes 2)");
-    if (converts && own.bytesPerSample == 1)
-        throw CJobError(m_path, "8-bit files are delivered as they are, without conversion");
     return layout;
 }
 

@@ -8,7 +8,7 @@ namespace {
 
 void from8(const uint8_t* in, size_t n, int32_t* out) {
     for (size_t i = 0; i < n; ++i)
-        out[i] = static_cast<int32_t>(static_cast<uint32_t>(in[i]) << 24);
+        out[i] = static_cast<int32_t>(static_cast<uint32_t>(in[i] ^ 0x80u) << 24);
 }
 
 void from16(const uint8_t* in, size_t n, int32_t* out) {
@@ -30,7 +30,7 @@ void from32(const uint8_t* in, size_t n, int32_t* out) {
 
 void to8(const int32_t* in, size_t n, uint8_t* out) {
     for (size_t i = 0; i < n; ++i)
-        out[i] = static_cast<uint8_t>(static_cast<uint32_t>(in[i]) >> 24);
+        out[i] = static_cast<uint8_t>((static_cast<uint32_t>(in[i]) >> 24) ^ 0x80u);
 }
 
 void to16(const int32_t* in, size_t n, uint8_t* out) {
