@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     using CreateFn = tamu::P<orxa::common::IOrxaPlugin>* (*)(tamu::P<orxa::common::IOrxaPlugin>*,
-                                                             orxa::common::IPluginHost*);
+                                                            orxa::common::IPluginHost*);
     auto create = reinterpret_cast<CreateFn>(dlsym(handle, "orxa_pluginCreate"));
     if (!create) {
         std::fprintf(stderr, "orxa-smoke: %s exports no orxa_pluginCreate\n", path);

@@ -32,7 +32,8 @@ protected:
     // Little-endian PCM of a FLAC file, as the reference decoder gives it: signed, but unsigned
     // at 8 bits as the chunks carry it.
     std::string referenceRaw(const std::string& flac, int bits = 16) const {
-        std::string raw = flac + ".reference.raw";
+        // Beside the other scratch files, wherever the FLAC file is.
+        std::string raw = fs::path(flac).filename().string() + ".reference.raw";
         reference("flac -s -f -d --force-raw-format --endian=little --sign=" +
                   std::string(bits == 8 ? "unsigned" : "signed") + " -o " + quote(raw) + " " +
                   quote(flac));
