@@ -1,6 +1,7 @@
 #include "jobs.h"
 
 #include "CDecodingSource.h"
+#include "CEncodingTarget.h"
 #include "CHostAudioChunk.h"
 #include "CHostLog.h"
 #include "CJobError.h"
@@ -14,13 +15,10 @@
 #include "pcmSinks.h"
 
 #include "orxa/audio/IAudioChunk.h"
-#include "orxa/common/IAudioFormat.h"
 #include "orxa/common/IOrxaPlugin.h"
-#include "orxa/common/workerOptions.h"
 #include "tamu/IMemoryBlock.h"
 #include "tamu/IMemoryManager.h"
 #include "tamu/IString.h"
-#include "tamu/interfaceCast.h"
 
 #include <unistd.h>
 
@@ -40,63 +38,6 @@ namespace {
 constexpr int64_t framesPerChunk = 4608;
 
 using Clock = std::chrono::steady_clock;
-
-// An output FLAC file written through a format of the plug-in into a temporary file.
-class CEncodingTarget {
-public:
-    CEncodingTarget(const JobContext& context, const std::string& path, const Layout& layout)
-        : m_path(path),
-          m_temp(CJobError::about(path, [&] { return std::make_unique<CTempOutput>(path); })) {
-        ::close(m_temp->releaseFd());
-        CJobError::about(m_path, [&] {
-            orxa::common::FormatOptions options{};
-            options.size = sizeof options;
-            options.sampleRate = layout.sampleRate;
-            options.channels = layout.channels;
-            options.bytesPerSample = layout.bytesPerSample;
-            m_format =
-                tamu::tryInterfaceCast<orxa::common::IAudioFormat>(context.plugin->createFormat(
-                    fileLocation(m_temp->path()), orxa::common::formatKind, 0, &options));
-            if (!m_format)
-                throw CJobError(m_path, "the plug-in made no audio format");
-            CHostLog::takeThreadFailure();
-            m_format->open();
-            checkLog();
-            if (!m_format->isOpen())
-                throw CJobError(m_path, "the plug-in could not open the output");
-        });
-    }
-    CEncodingTarget(const CEncodingTarget&) = delete;
-    CEncodingTarget& operator=(const CEncodingTarget&) = delete;
-    ~CEncodingTarget() {
-        // The format finishes its stream before the temporary file is removed.
-        m_format = nullptr;
-    }
-
-    void write(const tamu::P<orxa::audio::IAudioChunk>& chunk) {
-        CJobError::about(m_path, [&] { m_format->writeAudioChunk(chunk); });
-        checkLog();
-    }
-
-    void commit() {
-        CJobError::about(m_path, [&] { m_format->close(); });
-        checkLog();
-        m_format = nullptr;
-        CJobError::about(m_path, [&] { m_temp->commit(); });
-    }
-
-private:
-    // The format logs its failures instead of throwing them.
-    void checkLog() {
-        std::string failure = CHostLog::takeThreadFailure();
-        if (!failure.empty())
-            throw CJobError(m_path, failure);
-    }
-
-    std::string m_path;
-    std::unique_ptr<CTempOutput> m_temp;
-    tamu::P<orxa::common::IAudioFormat> m_format;
-};
 
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
@@ -177,7 +118,7 @@ void encodeFile(const JobContext& context, const Job& job, CProgress& progress) 
     auto reader =
         CJobError::about(job.input, [&] { return std::make_unique<CSoundFileReader>(job.input); });
     Layout layout{reader->getSampleRate(), reader->getChannels(), reader->getBytesPerSample()};
-    CEncodingTarget target(context, job.output, layout);
+    CEncodingTarget target(*context.plugin, job.output, layout);
 
     double jobSeconds = static_cast<double>(reader->getFrames()) / layout.sampleRate;
     std::vector<int32_t> samples(static_cast<size_t>(framesPerChunk * layout.channels));
@@ -208,7 +149,7 @@ void transcodeFile(const JobContext& context, const Job& job, const Layout& want
     Clock::time_point start = Clock::now();
     CDecodingSource source(*context.plugin, job.input, wanted);
     const Layout& layout = source.layout();
-    CEncodingTarget target(context, job.output, layout);
+    CEncodingTarget target(*context.plugin, job.output, layout);
 
     double jobSeconds = durationOf(source.info());
     double done = 0.0;

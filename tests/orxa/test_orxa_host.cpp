@@ -135,7 +135,7 @@ TEST_F(OrxaHost, DecodeGivesTheReferenceDecodersSamples) {
 }
 
 TEST_F(OrxaHost, EncodedFilesPassTheReferenceTestAndDecodeBitExact) {
-    for (int bits : {8, 16, 24}) {
+    for (int bits : {8, 16, 24, 32}) {
         for (int channels : {1, 2}) {
             std::string name = "in" + std::to_string(bits) + "-" + std::to_string(channels);
             SCOPED_TRACE(name);
