@@ -192,9 +192,9 @@ int runJobs(const std::vector<Job>& jobs, int threads,
     std::atomic<size_t> nextJob{0};
     std::atomic<int> failures{0};
     auto worker = [&] {
-        for (size_t i = nextJob++; i < jobs.size(); i = nextJob++) {
+        // After an interruption no job begins; the ones under way end with it.
+        for (size_t i = nextJob++; i < jobs.size() && !interruption::requested(); i = nextJob++) {
             try {
-                interruption::check();
                 work(jobs[i]);
             } catch (const CJobError& e) {
                 console::error(e.file(), e.what());

@@ -320,4 +320,70 @@ TEST_F(OrxaHost, VerboseShowsThePluginsLogLinesWithTheirLevels) {
     EXPECT_EQ(quiet.err, "");
 }
 
+TEST_F(OrxaHost, LongJobsShowProgressOnATerminalAndEndCleanlyWhenInterrupted) {
+    makeWav("long.wav", 16, 2, 44100, 30.0);
+    reference("flac -s -0 -o long.flac long.wav");
+    fs::remove(dir / "long.wav");
+
+    // script gives the tool a terminal; a reader that waits keeps the job going for over a
+    // second, so the bar comes, and it is wiped at the end.
+    std::string slowReader = " long.flac - | (sleep 1.5; cat >/dev/null)";
+    Result shown = dir.run("script -qec " + quote(host + " decode" + slowReader) + " /dev/null");
+    ASSERT_EQ(shown.status, 0) << shown.out;
+    EXPECT_NE(shown.out.find("x realtime"), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find("%"), std::string::npos);
+    EXPECT_NE(shown.out.find("\r\033[K"), std::string::npos);
+    EXPECT_NE(shown.out.find("long.flac -> -: 30.00 s of audio"), std::string::npos);
+
+    Result quiet = dir.run("script -qec " + quote(host + " -q decode" + slowReader) + " /dev/null");
+    ASSERT_EQ(quiet.status, 0) << quiet.out;
+    EXPECT_EQ(quiet.out, "");
+
+    // Many files one after another, interrupted on the way: the finished outputs stay, the one
+    // under way goes, the rest are not begun.
+    std::string inputs;
+    for (int i = 0; i < 40; ++i) {
+        std::string name = "in" + std::to_string(i) + ".flac";
+        fs::create_symlink("long.flac", dir / name);
+        inputs += " " + name;
+    }
+    fs::create_directory(dir / "out");
+    Result interrupted = dir.run("timeout --preserve-status -s INT 1 " + host +
+                                 " -q transcode --rate 48000 --jobs 1 -o out" + inputs);
+    EXPECT_EQ(interrupted.status, 130);
+    EXPECT_NE(interrupted.err.find(": interrupted\n"), std::string::npos) << interrupted.err;
+    EXPECT_EQ(std::count(interrupted.err.begin(), interrupted.err.end(), '\n'), 1);
+    std::vector<std::string> finished = dir.list("out");
+    EXPECT_LT(finished.size(), 40u);
+    for (const std::string& name : finished) {
+        EXPECT_NE(name[0], '.') << name;
+        reference("flac -s -t " + quote("out/" + name));
+    }
+}
+
+TEST_F(OrxaHost, OtherInputsAndOutputs) {
+    // AIFF in, 8-bit WAV (unsigned) and mono out.
+    reference("sox -n -r 22050 -b 16 -c 2 in.aiff synth 1 sine 440 sine 550 vol 0.6");
+    Result encoded = tool("-q encode in.aiff in.flac");
+    ASSERT_EQ(encoded.status, 0) << encoded.err;
+    EXPECT_TRUE(referenceRaw("in.flac") == soundFileRaw("in.aiff", 16));
+
+    makeWav("e8.wav", 8, 1);
+    reference("flac -s -o e8.flac e8.wav");
+    Result eight = tool("-q decode e8.flac e8-out.wav");
+    ASSERT_EQ(eight.status, 0) << eight.err;
+    EXPECT_TRUE(soundFileRaw("e8-out.wav", 8) == soundFileRaw("e8.wav", 8));
+
+    Result mono = tool("-q decode --channels 1 " + sample + " mono.wav");
+    ASSERT_EQ(mono.status, 0) << mono.err;
+    Result stat = dir.run("soxi -c mono.wav; soxi -s mono.wav");
+    EXPECT_EQ(stat.out, "1\n176400\n");
+
+    // info goes on after a file it cannot read, and says so in its status.
+    Result info = tool("info missing.flac in.flac");
+    EXPECT_EQ(info.status, 1);
+    EXPECT_EQ(info.err, "orxa-host: missing.flac: No such file or directory\n");
+    EXPECT_NE(info.out.find("in.flac\n  sample rate    22050 Hz\n"), std::string::npos) << info.out;
+}
+
 } // namespace

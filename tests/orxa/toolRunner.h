@@ -66,12 +66,12 @@ public:
         return names;
     }
 
-    // `command` through the shell with the directory as working directory.
+    // `command` (a whole shell list) with the directory as working directory.
     Result run(const std::string& command) const {
         std::string out = (m_path / ".stdout").string();
         std::string err = (m_path / ".stderr").string();
-        std::string line = "cd " + quote(m_path.string()) + " && " + command + " >" + quote(out) +
-                           " 2>" + quote(err) + " </dev/null";
+        std::string line = "cd " + quote(m_path.string()) + " && { " + command + "\n} >" +
+                           quote(out) + " 2>" + quote(err) + " </dev/null";
         int raw = std::system(line.c_str());
         Result result;
         result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
