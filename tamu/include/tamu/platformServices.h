@@ -5,6 +5,7 @@
 namespace tamu {
 
 class IMutexFactory;
+class IPathes;
 class ISignalFactory;
 class ISimpleThreadLocalStorageFactory;
 class IThreadManager;
@@ -15,5 +16,6 @@ P<IMutexFactory> getMutexFactory();
 P<IThreadManager> getThreadManager();
 P<ISignalFactory> getSignalFactory();
 P<ISimpleThreadLocalStorageFactory> getSimpleThreadLocalStorageFactory();
+P<IPathes> getPathes();
 
 } // namespace tamu

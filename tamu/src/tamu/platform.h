@@ -4,8 +4,10 @@
 
 namespace tamu {
 class IMutexFactory;
+class IPathes;
 class ISignalFactory;
 class ISimpleThreadLocalStorageFactory;
+class IStreamFactory;
 class IThreadManager;
 } // namespace tamu
 
@@ -16,5 +18,8 @@ P<IMutexFactory> createMutexFactory();
 P<IThreadManager> createThreadManager();
 P<ISignalFactory> createSignalFactory();
 P<ISimpleThreadLocalStorageFactory> createSimpleThreadLocalStorageFactory();
+P<IPathes> createPathes();
+// The factory of streams over local files, registered with the stream manager.
+P<IStreamFactory> createDiskStreamFactory();
 
 } // namespace tamu::platform

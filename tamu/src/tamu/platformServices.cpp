@@ -2,6 +2,7 @@
 
 #include "tamu/CGlobalObjFactory.h"
 #include "tamu/IMutexFactory.h"
+#include "tamu/IPathes.h"
 #include "tamu/ISignalFactory.h"
 #include "tamu/ISimpleThreadLocalStorageFactory.h"
 #include "tamu/IThreadManager.h"
@@ -27,6 +28,11 @@ P<ISimpleThreadLocalStorageFactory> getSimpleThreadLocalStorageFactory() {
     static int key;
     return getGlobalObject<ISimpleThreadLocalStorageFactory>(
         &key, &platform::createSimpleThreadLocalStorageFactory);
+}
+
+P<IPathes> getPathes() {
+    static int key;
+    return getGlobalObject<IPathes>(&key, &platform::createPathes);
 }
 
 } // namespace tamu

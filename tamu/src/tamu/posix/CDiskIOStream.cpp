@@ -1,0 +1,313 @@
+#include "tamu/posix/CDiskIOStream.h"
+
+#include "tamu/CObjectError.h"
+#include "tamu/CURIError.h"
+#include "tamu/IMutex.h"
+#include "tamu/IMutexFactory.h"
+#include "tamu/IPathes.h"
+#include "tamu/IString.h"
+#include "tamu/IThreadManager.h"
+#include "tamu/IURI.h"
+#include "tamu/interfaceCast.h"
+#include "tamu/platformServices.h"
+#include "tamu/posix/diskErrors.h"
+#include "tamu/str.h"
+#include "tamu/stringConv.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tamu::posix {
+
+namespace {
+
+static_assert(sizeof(off_t) == sizeof(int64_t), "file positions must be 64-bit");
+
+// Writers wait this long for a file that someone else holds: 12 x 250 ms.
+constexpr int lockRetries = 12;
+constexpr uint32_t lockRetryDelay = 250;
+
+int openFile(const std::string& path, int flags) {
+    int descriptor;
+    do {
+        descriptor = ::open(path.c_str(), flags, 0666);
+    } while (descriptor < 0 && errno == EINTR);
+    return descriptor;
+}
+
+bool lockFile(int descriptor, int lockKind) {
+    int result;
+    do {
+        result = ::flock(descriptor, lockKind | LOCK_NB);
+    } while (result < 0 && errno == EINTR);
+    return result == 0;
+}
+
+// Opens and locks the file, the lock retried for writers; closes what it opened on failure.
+// Answers the descriptor or -1 with errno set.
+int openLocked(const std::string& path, int flags, int lockKind, int retries) {
+    for (;;) {
+        int descriptor = openFile(path, flags);
+        if (descriptor < 0)
+            return -1;
+        struct stat info;
+        if (::fstat(descriptor, &info) == 0 && S_ISDIR(info.st_mode)) {
+            ::close(descriptor);
+            errno = EISDIR;
+            return -1;
+        }
+        if (lockKind == 0 || lockFile(descriptor, lockKind))
+            return descriptor;
+        int error = errno;
+        ::close(descriptor);
+        if (error != EWOULDBLOCK || retries-- == 0) {
+            errno = error;
+            return -1;
+        }
+        getThreadManager()->sleep(lockRetryDelay);
+    }
+}
+
+} // namespace
+
+CDiskIOStream::CDiskIOStream(const IURI* uri, int32_t shareKind, int32_t creationKind,
+                             int32_t accessFlags, bool deleteOnClose)
+    : m_lock(getMutexFactory()->createMutex()), m_uri(uri ? uri->clone() : nullptr) {
+    if (!m_uri || (m_uri->hasScheme() && !m_uri->isScheme("file")) || !m_uri->hasPath())
+        throw CFileNotFoundError(m_uri);
+
+    int lockKind;
+    switch (shareKind) {
+    case 0:
+        lockKind = LOCK_EX;
+        break;
+    case 1:
+        lockKind = LOCK_SH;
+        break;
+    case 2:
+        lockKind = 0;
+        break;
+    default:
+        throw CInvalidArgError(this, nullptr, nullptr);
+    }
+    // Truncation waits until the lock is held: the file may belong to someone else until then.
+    int flags = O_CLOEXEC;
+    switch (creationKind) {
+    case 1:
+        break;
+    case 2:
+    case 3:
+        flags |= O_CREAT;
+        break;
+    default:
+        throw CInvalidArgError(this, nullptr, nullptr);
+    }
+    switch (accessFlags & (readAccess | writeAccess)) {
+    case readAccess:
+        flags |= O_RDONLY;
+        break;
+    case writeAccess:
+        flags |= O_WRONLY;
+        break;
+    case readAccess | writeAccess:
+        flags |= O_RDWR;
+        break;
+    default:
+        throw CInvalidArgError(this, nullptr, nullptr);
+    }
+
+    // Absolute, so that deleteOnClose still finds the file after a change of folder.
+    P<IString> localPath = getPathes()->getLocalPath(*m_uri, IPathes::absolutePath);
+    if (!localPath)
+        throw CFileNotFoundError(m_uri);
+    std::string path = stringConv::toStdString(*localPath);
+
+    bool writing = (accessFlags & writeAccess) != 0;
+    int descriptor = openLocked(path, flags, lockKind, writing && lockKind != 0 ? lockRetries : 0);
+    if (descriptor < 0)
+        throwOpenError(errno, m_uri);
+    if (creationKind == 2 && ::ftruncate(descriptor, 0) != 0) {
+        int error = errno;
+        ::close(descriptor);
+        throwOpenError(error, m_uri);
+    }
+    m_descriptor.store(descriptor);
+    if (deleteOnClose)
+        m_deletePath = path;
+}
+
+CDiskIOStream::~CDiskIOStream() {
+    closeDescriptor();
+}
+
+int CDiskIOStream::checkedDescriptor() const {
+    int descriptor = m_descriptor.load();
+    if (descriptor < 0)
+        throw CStreamClosedError(m_uri);
+    return descriptor;
+}
+
+void CDiskIOStream::checkCount(int32_t count, const char* method) const {
+    if (count < 0)
+        throw CInvalidArgError(this, stringConv::fromUTF8(method), str("count"));
+}
+
+void CDiskIOStream::closeDescriptor() {
+    int descriptor = m_descriptor.exchange(-1);
+    if (descriptor < 0)
+        return;
+    // Unlinked while the lock is still held, so nobody waiting for the file opens it first.
+    if (!m_deletePath.empty())
+        ::unlink(m_deletePath.c_str());
+    // Linux releases the descriptor even when close reports an error; retrying could close
+    // a descriptor that another thread has been given meanwhile.
+    ::close(descriptor);
+}
+
+int64_t CDiskIOStream::getPosition() const {
+    return moveTo(0, SEEK_CUR);
+}
+
+int64_t CDiskIOStream::getLength() const {
+    CMutexLock lock(*m_lock);
+    struct stat info;
+    if (::fstat(checkedDescriptor(), &info) != 0)
+        throwIOError(errno, m_uri);
+    return info.st_size;
+}
+
+bool CDiskIOStream::isClosed() const {
+    return m_descriptor.load() < 0;
+}
+
+void CDiskIOStream::close() {
+    CMutexLock lock(*m_lock);
+    closeDescriptor();
+}
+
+P<IURI> CDiskIOStream::getURI() const {
+    return m_uri;
+}
+
+int32_t CDiskIOStream::read(void* buffer, int32_t count) {
+    CMutexLock lock(*m_lock);
+    int descriptor = checkedDescriptor();
+    checkCount(count, "CDiskIOStream::read");
+    ssize_t done;
+    do {
+        done = ::read(descriptor, buffer, static_cast<size_t>(count));
+    } while (done < 0 && errno == EINTR);
+    if (done < 0)
+        throwIOError(errno, m_uri);
+    return static_cast<int32_t>(done);
+}
+
+int32_t CDiskIOStream::readPartial(void* buffer, int32_t count) {
+    return read(buffer, count);
+}
+
+void CDiskIOStream::readFully(void* buffer, int32_t count) {
+    CMutexLock lock(*m_lock);
+    checkedDescriptor();
+    checkCount(count, "CDiskIOStream::readFully");
+    // A regular file answers in one call; pipes and devices may need more.
+    int32_t done = 0;
+    while (done < count) {
+        int32_t got = read(static_cast<char*>(buffer) + done, count - done);
+        if (got == 0)
+            throw CEndOfStreamError();
+        done += got;
+    }
+}
+
+int32_t CDiskIOStream::skip(int32_t count) {
+    CMutexLock lock(*m_lock);
+    checkCount(count, "CDiskIOStream::skip");
+    int64_t left = std::max<int64_t>(0, getLength() - getPosition());
+    int32_t taken = static_cast<int32_t>(std::min<int64_t>(count, left));
+    moveTo(taken, SEEK_CUR);
+    return taken;
+}
+
+int32_t CDiskIOStream::skipPartial(int32_t count) {
+    return skip(count);
+}
+
+void CDiskIOStream::skipFully(int32_t count) {
+    CMutexLock lock(*m_lock);
+    checkCount(count, "CDiskIOStream::skipFully");
+    moveTo(count, SEEK_CUR);
+}
+
+bool CDiskIOStream::isEOF() const {
+    CMutexLock lock(*m_lock);
+    return getPosition() >= getLength();
+}
+
+void CDiskIOStream::write(const void* buffer, int32_t count) {
+    CMutexLock lock(*m_lock);
+    int descriptor = checkedDescriptor();
+    checkCount(count, "CDiskIOStream::write");
+    const char* next = static_cast<const char*>(buffer);
+    size_t left = static_cast<size_t>(count);
+    // A short write (a signal, a full pipe) is no failure: the rest follows.
+    while (left > 0) {
+        ssize_t done = ::write(descriptor, next, left);
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0)
+            throwIOError(done < 0 ? errno : EIO, m_uri);
+        next += done;
+        left -= static_cast<size_t>(done);
+    }
+}
+
+int32_t CDiskIOStream::writeCounted(const void* buffer, int32_t count) {
+    write(buffer, count);
+    return count;
+}
+
+void CDiskIOStream::flush() {
+    CMutexLock lock(*m_lock);
+    // Pipes and devices that cannot be synchronised answer EINVAL; they hold nothing back.
+    if (::fsync(checkedDescriptor()) != 0 && errno != EINVAL)
+        throwIOError(errno, m_uri);
+}
+
+P<IStreamMarker> CDiskIOStream::createMarker() {
+    return make<CMarker>(getPosition());
+}
+
+void CDiskIOStream::resetToMarker(IStreamMarker& marker) {
+    seek(interfaceCast<IMarker>(static_cast<IBase*>(&marker))->getPosition());
+}
+
+int64_t CDiskIOStream::moveTo(int64_t offset, int whence) const {
+    CMutexLock lock(*m_lock);
+    off_t position = ::lseek(checkedDescriptor(), offset, whence);
+    if (position < 0) {
+        // A target before the start of the file.
+        if (errno == EINVAL)
+            throw CInvalidArgError(this, str("CDiskIOStream::seek"), str("offset"));
+        throwIOError(errno, m_uri);
+    }
+    return position;
+}
+
+void CDiskIOStream::seek(int64_t position) {
+    moveTo(position, SEEK_SET);
+}
+
+void CDiskIOStream::seekFromEnd(int64_t offset) {
+    moveTo(offset, SEEK_END);
+}
+
+void CDiskIOStream::seekRelative(int64_t offset) {
+    moveTo(offset, SEEK_CUR);
+}
+
+} // namespace tamu::posix

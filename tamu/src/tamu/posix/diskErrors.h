@@ -1,0 +1,19 @@
+#pragma once
+
+#include "tamu/P.h"
+
+namespace tamu {
+class IURI;
+} // namespace tamu
+
+namespace tamu::posix {
+
+// A failed open: a missing file or folder is CFileNotFoundError, a refusal by the permissions
+// (or a folder where a file is wanted) CFileAccessDeniedError, anything else as throwIOError.
+[[noreturn]] void throwOpenError(int errorCode, const P<IURI>& uri);
+
+// A failed transfer, positioning or size query: a missing file or folder is CFileNotFoundError,
+// anything else a CError whose message is the system's text for the errno value.
+[[noreturn]] void throwIOError(int errorCode, const P<IURI>& uri);
+
+} // namespace tamu::posix

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "tamu/CURI.h"
+#include "tamu/IURI.h"
+#include "tamu/P.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+// A folder of its own for each test, removed with everything in it afterwards.
+class DiskTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* base = std::getenv("TMPDIR");
+        std::string pattern = std::string(base && *base ? base : "/tmp") + "/tamu-disk-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_folder = pattern;
+    }
+
+    void TearDown() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_folder, ignored);
+    }
+
+    std::string pathOf(const std::string& name) const { return m_folder + "/" + name; }
+
+    // "file://" and the path, as the stream manager's callers pass it.
+    tamu::P<tamu::IURI> fileURI(const std::string& name) const {
+        return tamu::make<tamu::CURI>("file", pathOf(name).c_str(), "", "", "", "", "");
+    }
+
+    // The bare path, without a scheme.
+    tamu::P<tamu::IURI> pathURI(const std::string& name) const {
+        return tamu::make<tamu::CURI>(pathOf(name).c_str());
+    }
+
+    void writeFile(const std::string& name, const std::string& content) const {
+        std::ofstream(pathOf(name), std::ios::binary) << content;
+    }
+
+    std::string readFile(const std::string& name) const {
+        std::ifstream in(pathOf(name), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    bool exists(const std::string& name) const { return std::filesystem::exists(pathOf(name)); }
+
+    std::string m_folder;
+};
