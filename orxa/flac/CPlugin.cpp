@@ -1,9 +1,11 @@
 #include "orxa/flac/CPlugin.h"
 
 #include "orxa/common/IFormat.h"
+#include "orxa/common/IHostLog.h"
 #include "orxa/common/IPluginExtensions.h"
 #include "orxa/common/IPluginHost.h"
 #include "orxa/common/ISource.h"
+#include "orxa/common/logBridge.h"
 #include "tamu/IString.h"
 #include "tamu/stringConv.h"
 
@@ -15,9 +17,15 @@ namespace {
 constexpr uint32_t capabilities = common::sourceKind | common::formatKind;
 }
 
-CPlugin::CPlugin(common::IPluginHost* host) : m_host(host) {}
+CPlugin::CPlugin(common::IPluginHost* host) : m_host(host) {
+    common::installLogBridge(m_host->getLog());
+}
 
-CPlugin::~CPlugin() = default;
+CPlugin::~CPlugin() {
+    // Every bridge goes quiet, not only this object's: a later plug-in object for the same host
+    // log finds the old bridge and does not connect it again.
+    common::removeLogBridges();
+}
 
 tamu::P<tamu::IString> CPlugin::getName() {
     return tamu::str("orxa_flac");
