@@ -217,6 +217,8 @@ FLAC__StreamEncoderTellStatus CFLACFormat::tellCallback(const FLAC__StreamEncode
 FLAC__StreamEncoderWriteStatus CFLACFormat::writeBytes(const FLAC__byte* buffer, size_t bytes) {
     try {
         try {
+            if (!m_outStream)
+                return FLAC__STREAM_ENCODER_WRITE_STATUS_FATAL_ERROR;
             // libFLAC hands over one frame at a time, far below 2 GiB.
             m_outStream->write(buffer, static_cast<int32_t>(bytes));
             return FLAC__STREAM_ENCODER_WRITE_STATUS_OK;
@@ -236,6 +238,8 @@ FLAC__StreamEncoderWriteStatus CFLACFormat::writeBytes(const FLAC__byte* buffer,
 FLAC__StreamEncoderSeekStatus CFLACFormat::seekTo(FLAC__uint64 offset) {
     try {
         try {
+            if (!m_outStream)
+                return FLAC__STREAM_ENCODER_SEEK_STATUS_ERROR;
             m_outStream->seek(static_cast<int64_t>(offset));
             return FLAC__STREAM_ENCODER_SEEK_STATUS_OK;
         } catch (const tamu::CException& e) {
@@ -254,6 +258,8 @@ FLAC__StreamEncoderSeekStatus CFLACFormat::seekTo(FLAC__uint64 offset) {
 FLAC__StreamEncoderTellStatus CFLACFormat::tell(FLAC__uint64* offset) {
     try {
         try {
+            if (!m_outStream)
+                return FLAC__STREAM_ENCODER_TELL_STATUS_ERROR;
             *offset = static_cast<FLAC__uint64>(m_outStream->getPosition());
             return FLAC__STREAM_ENCODER_TELL_STATUS_OK;
         } catch (const tamu::CException&) {

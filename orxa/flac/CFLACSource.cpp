@@ -90,6 +90,7 @@ void CFLACSource::open() {
     m_decodedSamples = 0;
     m_converterDrained = false;
     m_endDelivered = false;
+    m_fileSampleRate = 0;
     m_fileChannels = 0;
     m_fileBitsPerSample = 0;
     m_totalSamples = 0;
@@ -254,7 +255,7 @@ int32_t CFLACSource::getChannelCode() {
 }
 
 int32_t CFLACSource::getStreamSampleRate() {
-    return m_streamSampleRate;
+    return m_fileSampleRate;
 }
 
 int32_t CFLACSource::getStreamChannels() {
@@ -298,6 +299,10 @@ void CFLACSource::errorCallback(const FLAC__StreamDecoder*, FLAC__StreamDecoderE
 
 FLAC__StreamDecoderReadStatus CFLACSource::readBytes(FLAC__byte* buffer, size_t* bytes) {
     try {
+        if (!m_inStream) {
+            *bytes = 0;
+            return FLAC__STREAM_DECODER_READ_STATUS_ABORT;
+        }
         int32_t wanted = static_cast<int32_t>(std::min<size_t>(*bytes, INT32_MAX));
         int32_t got = m_inStream->read(buffer, wanted);
         *bytes = static_cast<size_t>(got);
@@ -374,6 +379,7 @@ void CFLACSource::takeMetadata(const FLAC__StreamMetadata& metadata) {
         if (metadata.type != FLAC__METADATA_TYPE_STREAMINFO)
             return;
         const FLAC__StreamMetadata_StreamInfo& info = metadata.data.stream_info;
+        m_fileSampleRate = static_cast<int32_t>(info.sample_rate);
         m_fileChannels = static_cast<int32_t>(info.channels);
         m_fileBitsPerSample = static_cast<int32_t>(info.bits_per_sample);
         m_totalSamples = static_cast<int64_t>(info.total_samples);
