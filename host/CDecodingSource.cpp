@@ -94,13 +94,10 @@ Layout CDecodingSource::resolve(const Layout& wanted) const {
     Layout layout{wanted.sampleRate ? wanted.sampleRate : own.sampleRate,
                   wanted.channels ? wanted.channels : own.channels, 0};
     bool converts = layout.sampleRate != own.sampleRate || layout.channels != own.channels;
-    // The converter delivers 16-bit samples; unasked, a conversion gets them.
+    // The converter works on 16-bit samples: unasked, that is the width a conversion delivers.
     layout.bytesPerSample = wanted.bytesPerSample ? wanted.bytesPerSample
                             : converts            ? 2
                                                   : own.bytesPerSample;
-    converts = converts || layout.bytesPerSample != own.bytesPerSample;
-    if (converts && layout.bytesPerSample != 2)
-        throw CJobError(m_path, "converted audio comes as 16-bit samples only (--bytes 2)");
     return layout;
 }
 
