@@ -36,7 +36,8 @@ public:
     static constexpr int32_t readAccess = 1;
     static constexpr int32_t writeAccess = 2;
 
-    class TAMU_API IMarker : public virtual IStreamMarker {
+    // Only disk streams of this module read their markers: no need to share the type.
+    class IMarker : public virtual IStreamMarker {
     public:
         virtual int64_t getPosition() const = 0;
     };
