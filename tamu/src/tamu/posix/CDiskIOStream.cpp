@@ -130,7 +130,9 @@ CDiskIOStream::CDiskIOStream(const IURI* uri, int32_t shareKind, int32_t creatio
     int descriptor = openLocked(path, flags, lockKind, writing && lockKind != 0 ? lockRetries : 0);
     if (descriptor < 0)
         throwOpenError(errno, m_uri);
-    if (creationKind == 2 && ::ftruncate(descriptor, 0) != 0) {
+    // A descriptor without write access cannot truncate; the path can, given the permission.
+    if (creationKind == 2 &&
+        (writing ? ::ftruncate(descriptor, 0) : ::truncate(path.c_str(), 0)) != 0) {
         int error = errno;
         ::close(descriptor);
         throwOpenError(error, m_uri);
