@@ -24,12 +24,10 @@ public:
     virtual tamu::P<tamu::IString> getName() = 0;
     virtual uint32_t getCapabilities() = 0;
     virtual tamu::P<IPluginExtensions> getExtensions(uint32_t kindMask) = 0;
-    virtual tamu::P<ISource> createSource(const tamu::P<tamu::IString>& location,
-                                          uint32_t kindMask, int32_t ignored,
-                                          const SourceOptions* options) = 0;
-    virtual tamu::P<IFormat> createFormat(const tamu::P<tamu::IString>& location,
-                                          uint32_t kindMask, int32_t ignored,
-                                          const FormatOptions* options) = 0;
+    virtual tamu::P<ISource> createSource(const tamu::P<tamu::IString>& location, uint32_t kindMask,
+                                          int32_t ignored, const SourceOptions* options) = 0;
+    virtual tamu::P<IFormat> createFormat(const tamu::P<tamu::IString>& location, uint32_t kindMask,
+                                          int32_t ignored, const FormatOptions* options) = 0;
     virtual tamu::P<tamu::IBase> reservedCreate(int32_t a, int32_t b) = 0;
 };
 

@@ -14,11 +14,11 @@ public:
     tamu::P<tamu::IString> getName() override;
     uint32_t getCapabilities() override;
     tamu::P<common::IPluginExtensions> getExtensions(uint32_t kindMask) override;
-    tamu::P<common::ISource> createSource(const tamu::P<tamu::IString>& location,
-                                          uint32_t kindMask, int32_t ignored,
+    tamu::P<common::ISource> createSource(const tamu::P<tamu::IString>& location, uint32_t kindMask,
+                                          int32_t ignored,
                                           const common::SourceOptions* options) override;
-    tamu::P<common::IFormat> createFormat(const tamu::P<tamu::IString>& location,
-                                          uint32_t kindMask, int32_t ignored,
+    tamu::P<common::IFormat> createFormat(const tamu::P<tamu::IString>& location, uint32_t kindMask,
+                                          int32_t ignored,
                                           const common::FormatOptions* options) override;
     tamu::P<tamu::IBase> reservedCreate(int32_t a, int32_t b) override;
 

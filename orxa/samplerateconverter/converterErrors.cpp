@@ -1,51 +1,48 @@
 #include "orxa/samplerateconverter/converterErrors.h"
 
-#include <cstdio>
-#include <stdexcept>
-#include <string>
+#include "tamu/CError.h"
+#include "tamu/CStringFormat.h"
+#include "tamu/stringConv.h"
 
 namespace orxa::samplerateconverter {
 
 namespace {
 
-[[noreturn]] void fail(const std::string& message) {
-    throw std::runtime_error(message);
-}
-
-template <class... Args>
-std::string format(const char* pattern, Args... args) {
-    char text[160];
-    std::snprintf(text, sizeof text, pattern, args...);
-    return text;
+[[noreturn]] void fail(const tamu::P<tamu::IString>& message) {
+    throw tamu::CError(message, nullptr);
 }
 
 } // namespace
 
 void throwZeroSourceChannels() {
-    fail("CSampleRateConverter: source channel count should not be zero");
+    fail(tamu::str("CSampleRateConverter: source channel count should not be zero"));
 }
 
 void throwZeroSourceSampleSize() {
-    fail("CSampleRateConverter: source sample size should not be zero");
+    fail(tamu::str("CSampleRateConverter: source sample size should not be zero"));
 }
 
 void throwUnsupportedSourceSampleSize(int32_t bytesPerSample) {
-    fail(format("CSampleRateConverter: could not convert samples to short SrcBytesPerSample %d",
-                bytesPerSample));
+    fail(tamu::formatString(
+        "CSampleRateConverter: could not convert samples to short SrcBytesPerSample %d",
+        bytesPerSample));
 }
 
 void throwUnsupportedTargetSampleSize(int32_t bytesPerSample) {
-    fail(format("CSampleRateConverter: could not convert short samples to DestBytesPerSample %d",
-                bytesPerSample));
+    fail(tamu::formatString(
+        "CSampleRateConverter: could not convert short samples to DestBytesPerSample %d",
+        bytesPerSample));
 }
 
 void throwNoChannelConversion(int32_t sourceChannels, int32_t targetChannels) {
-    fail(format("CSampleRateConverter: no suitable ChannelConversion found for %d -> %d",
-                sourceChannels, targetChannels));
+    fail(
+        tamu::formatString("CSampleRateConverter: no suitable ChannelConversion found for %d -> %d",
+                           sourceChannels, targetChannels));
 }
 
 void throwResamplerFailure(const char* reason) {
-    fail(format("CSampleRateConverter: the resampler failed (%s)", reason));
+    fail(tamu::formatString("CSampleRateConverter: the resampler failed (%s)",
+                            tamu::stringConv::fromUTF8(reason)));
 }
 
 } // namespace orxa::samplerateconverter

@@ -1,6 +1,7 @@
 #include "orxa/audio/IAudioChunk.h"
 #include "orxa/samplerateconverter/CSampleRateConverter.h"
 #include "pcmTestSupport.h"
+#include "tamu/CError.h"
 
 #include <gtest/gtest.h>
 
@@ -37,8 +38,10 @@ P<CSampleRateConverter> makeConverter(Layout from, Layout to, bool planar = fals
 std::string errorText(const std::function<void()>& action) {
     try {
         action();
-    } catch (const std::exception& error) {
+    } catch (const tamu::CError& error) {
         return error.what();
+    } catch (const std::exception& error) {
+        return std::string("(not a CError) ") + error.what();
     }
     return "(nothing thrown)";
 }

@@ -1,5 +1,8 @@
 #include "tamu/CStringLocalizer.h"
+#include "tamu/CURI.h"
+#include "tamu/CURIError.h"
 #include "tamu/IString.h"
+#include "tamu/IURI.h"
 #include "tamu/stringConv.h"
 
 #include <gtest/gtest.h>
@@ -25,6 +28,18 @@ public:
         return CStringLocalizer::localize(key, defaultText);
     }
     mutable std::atomic<int> calls{0};
+};
+
+// Leaves the process's localizer as the test found it, whatever the test did to it.
+struct ProcessTextsReset {
+    ~ProcessTextsReset() {
+        P<IStringLocalizer> process = getStringLocalizer();
+        for (const char* key :
+             {"tamu.CFileNotFoundError.Desc", "tamu.CFileNotFoundError.GeneralDesc",
+              "tamu.CFileAccessDeniedError.Desc"})
+            process->setText(key, nullptr);
+        process->setFallback(nullptr);
+    }
 };
 
 } // namespace
@@ -132,4 +147,32 @@ TEST(StringLocalizer, ThreadsShareOneLocalizer) {
         thread.join();
     EXPECT_EQ(0, wrong.load());
     EXPECT_EQ("299", utf8(localizer->localize("t3.299", nullptr)));
+}
+
+TEST(StringLocalizer, FileErrorsAskTheProcessLocalizer) {
+    ProcessTextsReset reset;
+    P<IStringLocalizer> process = getStringLocalizer();
+    P<IURI> uri = make<CURI>("http://example.com/a.flac");
+    EXPECT_EQ("The file 'http://example.com/a.flac' was not found.",
+              utf8(CFileNotFoundError(uri).getMessage()));
+    EXPECT_EQ("The file could not be found.", utf8(CFileNotFoundError().getMessage()));
+    EXPECT_EQ("Access to the file 'http://example.com/a.flac' was denied.",
+              utf8(CFileAccessDeniedError(uri).getMessage()));
+
+    process->setText("tamu.CFileNotFoundError.Desc", str("Datei '%FILE%' fehlt."));
+    process->setText("tamu.CFileNotFoundError.GeneralDesc", str("Datei fehlt."));
+    process->setText("tamu.CFileAccessDeniedError.Desc", str("'%FILE%' ist gesperrt."));
+    EXPECT_EQ("Datei 'http://example.com/a.flac' fehlt.",
+              utf8(CFileNotFoundError(uri).getMessage()));
+    EXPECT_EQ("Datei fehlt.", utf8(CFileNotFoundError().getMessage()));
+    EXPECT_EQ("'http://example.com/a.flac' ist gesperrt.",
+              utf8(CFileAccessDeniedError(uri).getMessage()));
+
+    // A text found only in the fallback is used as well.
+    P<IStringLocalizer> french = make<CStringLocalizer>();
+    french->setText("tamu.CFileNotFoundError.Desc", str("Fichier '%FILE%' introuvable."));
+    process->setText("tamu.CFileNotFoundError.Desc", nullptr);
+    process->setFallback(french.get());
+    EXPECT_EQ("Fichier 'http://example.com/a.flac' introuvable.",
+              utf8(CFileNotFoundError(uri).getMessage()));
 }

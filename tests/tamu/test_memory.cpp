@@ -1,5 +1,6 @@
 #include "tamu/CMemoryBlock.h"
 #include "tamu/CMemoryManager.h"
+#include "tamu/CObjectError.h"
 
 #include <gtest/gtest.h>
 
@@ -60,8 +61,8 @@ TEST(MemoryBlock, EditingKeepsContentAndCapacityConsistent) {
     block->setSize(3);
     block->fill('z');
     EXPECT_EQ(textOf(*block), "zzz");
-    EXPECT_THROW(block->remove(2, 2), std::exception);
-    EXPECT_THROW(block->setSize(-1), std::exception);
+    EXPECT_THROW(block->remove(2, 2), CInvalidArgError);
+    EXPECT_THROW(block->setSize(-1), CInvalidArgError);
 }
 
 TEST(MemoryBlock, WrappedBytesAreCopiedBeforeTheFirstChange) {

@@ -1,6 +1,7 @@
 #include "tamu/CURIError.h"
 
 #include "tamu/IString.h"
+#include "tamu/IStringLocalizer.h"
 #include "tamu/IURI.h"
 #include "tamu/str.h"
 
@@ -15,9 +16,7 @@ P<IString> uriText(const P<IURI>& uri) {
 // The translated text for `key`, or the English text when there is none.
 template <size_t N>
 P<IString> localized(const char* key, const char (&english)[N]) {
-    // Until a localizer is available every text is its English default.
-    (void)key;
-    return str(english);
+    return getStringLocalizer()->localize(key, str(english));
 }
 
 } // namespace

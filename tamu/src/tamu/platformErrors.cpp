@@ -1,13 +1,15 @@
 #include "tamu/platformErrors.h"
 
+#include "tamu/CError.h"
+#include "tamu/CObjectError.h"
 #include "tamu/posix/systemErrorText.h"
-
-#include <stdexcept>
+#include "tamu/str.h"
+#include "tamu/stringConv.h"
 
 namespace tamu {
 
 void throwException(const std::string& message) {
-    throw std::runtime_error(message);
+    throw CException(str("Error"), stringConv::fromStd(message));
 }
 
 void throwSystemError(const char* messageTemplate, int errorCode) {
@@ -16,11 +18,11 @@ void throwSystemError(const char* messageTemplate, int errorCode) {
     std::string::size_type at = message.find(placeholder);
     if (at != std::string::npos)
         message.replace(at, placeholder.size(), posix::getSystemErrorText(errorCode));
-    throw std::runtime_error(message);
+    throw CError(stringConv::fromStd(message), nullptr);
 }
 
 void throwArgumentError(const char* method) {
-    throw std::invalid_argument(std::string("Invalid argument in ") + method);
+    throw CInvalidArgError(nullptr, stringConv::fromUTF8(method), nullptr);
 }
 
 } // namespace tamu

@@ -7,14 +7,15 @@
 
 namespace tamu {
 
-// A CException whose message is exactly `message`.
+// A CException named "Error" whose message is exactly `message`.
 [[noreturn]] void throwException(const std::string& message);
 
 // A CError whose message is `messageTemplate` with "%ERRORDESC%" replaced by the system's text
 // for `errorCode` (an errno value).
 [[noreturn]] void throwSystemError(const char* messageTemplate, int errorCode);
 
-// A caller broke the contract of `method` ("Class::operation"), a negative size for example.
+// A caller broke the contract of `method` ("Class::operation"), a negative size for example:
+// CInvalidArgError naming the method.
 [[noreturn]] void throwArgumentError(const char* method);
 
 } // namespace tamu

@@ -1,0 +1,456 @@
+#include "orxa/flac/CFLACSource.h"
+
+#include "orxa/audio/CAudioChunk.h"
+#include "orxa/common/COrxaEOFError.h"
+#include "orxa/common/COrxaError.h"
+#include "orxa/common/IHostLog.h"
+#include "orxa/common/IPluginHost.h"
+#include "orxa/flac/pcmPacking.h"
+#include "orxa/samplerateconverter/CSampleRateConverter.h"
+#include "tamu/CArray.h"
+#include "tamu/CConstArray.h"
+#include "tamu/CException.h"
+#include "tamu/CStringFormat.h"
+#include "tamu/CURI.h"
+#include "tamu/IMemoryBlock.h"
+#include "tamu/IMemoryManager.h"
+#include "tamu/IMutex.h"
+#include "tamu/IMutexFactory.h"
+#include "tamu/ISeekableInStream.h"
+#include "tamu/IStreamManager.h"
+#include "tamu/platformServices.h"
+#include "tamu/stringConv.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace orxa::flac {
+
+namespace {
+
+// Host levels: 0 is the most severe.
+constexpr int32_t levelSevere = 0;
+constexpr int32_t levelProgress = 2;
+
+const char* errorStatusName(int32_t status) {
+    switch (status) {
+    case FLAC__STREAM_DECODER_ERROR_STATUS_LOST_SYNC:
+        return "FLAC__STREAM_DECODER_ERROR_STATUS_LOST_SYNC";
+    case FLAC__STREAM_DECODER_ERROR_STATUS_BAD_HEADER:
+        return "FLAC__STREAM_DECODER_ERROR_STATUS_BAD_HEADER";
+    case FLAC__STREAM_DECODER_ERROR_STATUS_FRAME_CRC_MISMATCH:
+        return "FLAC__STREAM_DECODER_ERROR_STATUS_FRAME_CRC_MISMATCH";
+    case FLAC__STREAM_DECODER_ERROR_STATUS_UNPARSEABLE_STREAM:
+        return "FLAC__STREAM_DECODER_ERROR_STATUS_UNPARSEABLE_STREAM";
+    default:
+        return "Unknown Error";
+    }
+}
+
+// Bytes of the container a bit depth is stored in.
+int32_t containerBytes(uint32_t bits) {
+    return static_cast<int32_t>((bits + 7) >> 3);
+}
+
+} // namespace
+
+CFLACSource::CFLACSource(common::IPluginHost* host, const tamu::P<tamu::IString>& pluginName,
+                         const tamu::P<tamu::IString>& location, int32_t sampleRate,
+                         int32_t channels, int32_t bytesPerSample)
+    : m_uri(tamu::make<tamu::CURI>(*location)), m_host(host), m_sampleRate(sampleRate),
+      m_channels(channels), m_bytesPerSample(bytesPerSample), m_pluginName(pluginName),
+      m_lock(tamu::getMutexFactory()->createMutex()) {}
+
+CFLACSource::~CFLACSource() {
+    // A decoder error still pending has no one left to hear it.
+    try {
+        close();
+    } catch (...) {
+        deleteDecoder();
+    }
+}
+
+bool CFLACSource::isOpen() {
+    tamu::CMutexLock guard(*m_lock);
+    return m_isOpened;
+}
+
+void CFLACSource::open() {
+    tamu::CMutexLock guard(*m_lock);
+    if (m_isOpened)
+        return;
+    log(levelProgress, tamu::formatString("CFLACSource: trying to open %s", locationText()));
+
+    m_inStream = tamu::getStreamManager()->openSeekableInStream(m_uri.get(), 1);
+
+    // What a failed open left behind goes first, so it cannot leak or answer for this file.
+    deleteDecoder();
+    m_chunkReady = false;
+    m_errorPending = false;
+    m_decodedSamples = 0;
+    m_converterDrained = false;
+    m_endDelivered = false;
+    m_fileSampleRate = 0;
+    m_fileChannels = 0;
+    m_fileBitsPerSample = 0;
+    m_totalSamples = 0;
+    m_tags = nullptr;
+
+    m_decoder = FLAC__stream_decoder_new();
+    if (!m_decoder)
+        throw common::COrxaError(tamu::formatString(
+            "CFLACSource::open() - failed to read metadata in %s", locationText()));
+    FLAC__stream_decoder_set_metadata_respond(m_decoder, FLAC__METADATA_TYPE_VORBIS_COMMENT);
+    if (FLAC__stream_decoder_init_stream(m_decoder, &readCallback, nullptr, nullptr, nullptr,
+                                         nullptr, &writeCallback, &metadataCallback, &errorCallback,
+                                         this) != FLAC__STREAM_DECODER_INIT_STATUS_OK)
+        throw common::COrxaError(tamu::formatString(
+            "CFLACSource::open() - failed to read metadata in %s", locationText()));
+
+    reportDecoderError();
+    if (!FLAC__stream_decoder_process_until_end_of_metadata(m_decoder))
+        throw common::COrxaError(tamu::formatString(
+            "CFLACSource::open() - failed to read metadata in %s", locationText()));
+
+    if (!(m_duration > 0.0)) {
+        close();
+        throw common::COrxaError(tamu::formatString(
+            "CFLACSource::open() - failed to read duration in %s", locationText()));
+    }
+
+    reportDecoderError();
+    if (m_streamChannels != m_channels || m_streamSampleRate != m_sampleRate ||
+        m_streamBytesPerSample != m_bytesPerSample) {
+        tamu::P<tamu::IMemoryManager> memory = m_host->getMemoryManager();
+        m_converter = tamu::make<samplerateconverter::CSampleRateConverter>(
+            m_streamSampleRate, m_streamChannels, m_streamBytesPerSample, m_sampleRate, m_channels,
+            m_bytesPerSample, memory.get(), false);
+    }
+    m_isOpened = true;
+}
+
+void CFLACSource::close() {
+    tamu::CMutexLock guard(*m_lock);
+    deleteDecoder();
+    reportDecoderError();
+    if (m_inStream && !m_inStream->isClosed())
+        m_inStream->close();
+    m_inStream = nullptr;
+    m_streamChannels = 0;
+    m_streamSampleRate = 0;
+    m_streamBytesPerSample = 0;
+    m_frameBlock = nullptr;
+    m_decodedSamples = 0;
+    m_chunkReady = false;
+    m_errorPending = false;
+    log(levelProgress, tamu::formatString("CFLACSource: %s closed", locationText()));
+    m_isOpened = false;
+}
+
+void CFLACSource::skipTo(double seconds) {
+    tamu::P<audio::IAudioChunk> chunk = getNextAudioChunk();
+    while (chunk && chunk->getTime() < seconds && !isAtEnd())
+        chunk = getNextAudioChunk();
+    reportDecoderError();
+}
+
+double CFLACSource::getDuration() {
+    return m_duration;
+}
+
+int32_t CFLACSource::queryNumber() {
+    return 100;
+}
+
+bool CFLACSource::isAtEnd() {
+    return FLAC__stream_decoder_get_state(requireDecoder("isAtEnd")) ==
+           FLAC__STREAM_DECODER_END_OF_STREAM;
+}
+
+void CFLACSource::setUserValue(double value) {
+    m_userValue = value;
+}
+
+double CFLACSource::getUserValue() {
+    return m_userValue;
+}
+
+tamu::P<tamu::IURI> CFLACSource::getURI() {
+    return m_uri;
+}
+
+bool CFLACSource::queryFlag() {
+    return true;
+}
+
+tamu::P<tamu::IString> CFLACSource::getPluginName() {
+    return m_pluginName;
+}
+
+tamu::P<tamu::IBase> CFLACSource::getAuxiliary() {
+    return {};
+}
+
+void CFLACSource::reservedSlot2(int32_t) {}
+
+tamu::P<audio::IAudioChunk> CFLACSource::getNextAudioChunk() {
+    FLAC__StreamDecoder* decoder = requireDecoder("getNextAudioChunk");
+    if (m_endDelivered)
+        throw common::COrxaEOFError(tamu::str("CFLACSource::getNextAudioChunk()"));
+    while (!m_chunkReady) {
+        FLAC__StreamDecoderState state = FLAC__stream_decoder_get_state(decoder);
+        if (state == FLAC__STREAM_DECODER_END_OF_STREAM)
+            return endOfStream();
+        // Aborted reads, Ogg and seek errors leave the decoder where it is: it would never
+        // deliver another frame.
+        if (state > FLAC__STREAM_DECODER_END_OF_STREAM)
+            throw common::COrxaError(
+                tamu::formatString("CFLACSource::getNextAudioChunk() - decoder stopped (%s) in %s",
+                                   FLAC__StreamDecoderStateString[state], locationText()));
+        reportDecoderError();
+        // A false result at the end of the input is the truncated last frame; the state tells.
+        if (!FLAC__stream_decoder_process_single(decoder))
+            reportDecoderError();
+    }
+    m_chunkReady = false;
+    if (!m_converter) {
+        double time = static_cast<double>(m_decodedSamples) / m_sampleRate;
+        return tamu::make<audio::CAudioChunk>(time, m_frameBlock.get());
+    }
+    return m_converter->convert(m_frameBlock->getData(), m_frameBlock->getSize(), -1);
+}
+
+tamu::P<audio::IAudioChunk> CFLACSource::endOfStream() {
+    if (m_converter && !m_converterDrained) {
+        m_converterDrained = true;
+        tamu::P<audio::IAudioChunk> rest = m_converter->flush();
+        if (rest && rest->getSize() > 0)
+            return rest;
+    }
+    m_endDelivered = true;
+    return {};
+}
+
+int32_t CFLACSource::getSampleRate() {
+    return m_sampleRate;
+}
+
+int32_t CFLACSource::getChannels() {
+    return m_channels;
+}
+
+int32_t CFLACSource::getBytesPerSample() {
+    return m_bytesPerSample;
+}
+
+int32_t CFLACSource::getChannelCode() {
+    switch (getChannels()) {
+    case 1:
+        return 4;
+    case 2:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+int32_t CFLACSource::getStreamSampleRate() {
+    return m_fileSampleRate;
+}
+
+int32_t CFLACSource::getStreamChannels() {
+    return m_fileChannels;
+}
+
+int32_t CFLACSource::getStreamBitsPerSample() {
+    return m_fileBitsPerSample;
+}
+
+int64_t CFLACSource::getStreamTotalSamples() {
+    return m_totalSamples;
+}
+
+tamu::P<tamu::IConstArray> CFLACSource::getStreamTags() {
+    return m_tags ? m_tags : tamu::make<tamu::CConstArray>();
+}
+
+FLAC__StreamDecoderReadStatus CFLACSource::readCallback(const FLAC__StreamDecoder*,
+                                                        FLAC__byte buffer[], size_t* bytes,
+                                                        void* self) {
+    return static_cast<CFLACSource*>(self)->readBytes(buffer, bytes);
+}
+
+FLAC__StreamDecoderWriteStatus CFLACSource::writeCallback(const FLAC__StreamDecoder*,
+                                                          const FLAC__Frame* frame,
+                                                          const FLAC__int32* const buffer[],
+                                                          void* self) {
+    return static_cast<CFLACSource*>(self)->writeFrame(*frame, buffer);
+}
+
+void CFLACSource::metadataCallback(const FLAC__StreamDecoder*, const FLAC__StreamMetadata* metadata,
+                                   void* self) {
+    static_cast<CFLACSource*>(self)->takeMetadata(*metadata);
+}
+
+void CFLACSource::errorCallback(const FLAC__StreamDecoder*, FLAC__StreamDecoderErrorStatus status,
+                                void* self) {
+    static_cast<CFLACSource*>(self)->takeError(status);
+}
+
+FLAC__StreamDecoderReadStatus CFLACSource::readBytes(FLAC__byte* buffer, size_t* bytes) {
+    try {
+        if (!m_inStream) {
+            *bytes = 0;
+            return FLAC__STREAM_DECODER_READ_STATUS_ABORT;
+        }
+        int32_t wanted = static_cast<int32_t>(std::min<size_t>(*bytes, INT32_MAX));
+        int32_t got = m_inStream->read(buffer, wanted);
+        *bytes = static_cast<size_t>(got);
+        if (got != 0)
+            return FLAC__STREAM_DECODER_READ_STATUS_CONTINUE;
+        return m_inStream->isEOF() ? FLAC__STREAM_DECODER_READ_STATUS_END_OF_STREAM
+                                   : FLAC__STREAM_DECODER_READ_STATUS_CONTINUE;
+    } catch (const tamu::CException& e) {
+        *bytes = 0;
+        try {
+            log(levelProgress,
+                tamu::formatString("CFLACSource: trying to read (%s)", e.getMessage()));
+        } catch (...) {
+        }
+        return FLAC__STREAM_DECODER_READ_STATUS_ABORT;
+    } catch (...) {
+        *bytes = 0;
+        return FLAC__STREAM_DECODER_READ_STATUS_ABORT;
+    }
+}
+
+FLAC__StreamDecoderWriteStatus CFLACSource::writeFrame(const FLAC__Frame& frame,
+                                                       const FLAC__int32* const* samples) {
+    try {
+        const int32_t frames = static_cast<int32_t>(frame.header.blocksize);
+        const int32_t channels = m_streamChannels;
+        const int32_t bytes = m_streamBytesPerSample;
+        // A frame that disagrees with STREAMINFO is brought into the stream's layout, so a
+        // chunk never changes its layout in mid-stream: lacking channels are silent and the
+        // frame's bit depth is re-justified to the container.
+        const FLAC__int32* channelData[2] = {nullptr, nullptr};
+        const int32_t present =
+            std::min<int32_t>(static_cast<int32_t>(frame.header.channels), channels);
+        for (int32_t c = 0; c < present; ++c)
+            channelData[c] = samples[c];
+        if (present < channels) {
+            if (m_silence.size() < static_cast<size_t>(frames))
+                m_silence.resize(static_cast<size_t>(frames), 0);
+            for (int32_t c = present; c < channels; ++c)
+                channelData[c] = m_silence.data();
+        }
+        const int32_t shift = 8 * bytes - static_cast<int32_t>(frame.header.bits_per_sample);
+
+        m_frameBlock = m_host->getMemoryManager()->allocate(frames * channels * bytes);
+        packFrame(channelData, channels, frames, bytes, shift, m_frameBlock->getData());
+
+        m_chunkReady = true;
+        m_decodedSamples += frames;
+        return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
+    } catch (...) {
+        try {
+            log(levelProgress,
+                tamu::formatString("CFLACSource: out of memory decoding %s", locationText()));
+        } catch (...) {
+        }
+        return FLAC__STREAM_DECODER_WRITE_STATUS_ABORT;
+    }
+}
+
+void CFLACSource::takeMetadata(const FLAC__StreamMetadata& metadata) {
+    try {
+        if (metadata.type == FLAC__METADATA_TYPE_VORBIS_COMMENT) {
+            const FLAC__StreamMetadata_VorbisComment& comments = metadata.data.vorbis_comment;
+            auto tags = tamu::make<tamu::CArray>();
+            for (FLAC__uint32 i = 0; i < comments.num_comments; ++i) {
+                const FLAC__StreamMetadata_VorbisComment_Entry& entry = comments.comments[i];
+                tags->add(tamu::stringConv::fromUTF8(reinterpret_cast<const char*>(entry.entry),
+                                                     static_cast<int32_t>(entry.length))
+                              .get());
+            }
+            m_tags = tamu::make<tamu::CConstArray>(tags.get());
+            return;
+        }
+        if (metadata.type != FLAC__METADATA_TYPE_STREAMINFO)
+            return;
+        const FLAC__StreamMetadata_StreamInfo& info = metadata.data.stream_info;
+        m_fileSampleRate = static_cast<int32_t>(info.sample_rate);
+        m_fileChannels = static_cast<int32_t>(info.channels);
+        m_fileBitsPerSample = static_cast<int32_t>(info.bits_per_sample);
+        m_totalSamples = static_cast<int64_t>(info.total_samples);
+        m_streamSampleRate = static_cast<int32_t>(info.sample_rate);
+        m_streamChannels = std::min<int32_t>(m_fileChannels, 2);
+        m_streamBytesPerSample = containerBytes(info.bits_per_sample);
+        if (info.total_samples == 0)
+            log(levelSevere,
+                tamu::formatString("CFLACSource: missing total samples in stream info (%s)",
+                                   locationText()));
+        else if (info.sample_rate > 0)
+            m_duration = static_cast<double>(info.total_samples) / info.sample_rate;
+    } catch (...) {
+        // A tag list that cannot be made is no reason to stop decoding.
+    }
+}
+
+void CFLACSource::takeError(FLAC__StreamDecoderErrorStatus status) {
+    const int32_t number = static_cast<int32_t>(status);
+    if (status == FLAC__STREAM_DECODER_ERROR_STATUS_LOST_SYNC ||
+        status == FLAC__STREAM_DECODER_ERROR_STATUS_FRAME_CRC_MISMATCH) {
+        try {
+            log(levelSevere,
+                tamu::formatString(status == FLAC__STREAM_DECODER_ERROR_STATUS_LOST_SYNC
+                                       ? tamu::str("CFLACSource: "
+                                                   "FLAC__STREAM_DECODER_ERROR_STATUS_LOST_SYNC "
+                                                   "(%d) ignored in %s")
+                                       : tamu::str("CFLACSource: "
+                                                   "FLAC__STREAM_DECODER_ERROR_STATUS_FRAME_CRC_"
+                                                   "MISMATCH (%d) ignored in %s"),
+                                   number, locationText()));
+        } catch (...) {
+        }
+        m_errorPending = false;
+        return;
+    }
+    m_errorPending = true;
+    m_errorStatus = number;
+}
+
+void CFLACSource::reportDecoderError() {
+    if (!m_errorPending)
+        return;
+    m_errorPending = false;
+    throw common::COrxaError(tamu::formatString("CFLACSource - %s (%d) in %s",
+                                                errorStatusName(m_errorStatus), m_errorStatus,
+                                                locationText()));
+}
+
+FLAC__StreamDecoder* CFLACSource::requireDecoder(const char* method) {
+    if (!m_decoder || !m_isOpened)
+        throw common::COrxaError(tamu::formatString("CFLACSource::%s() - source not open in %s",
+                                                    method, locationText()));
+    return m_decoder;
+}
+
+void CFLACSource::deleteDecoder() {
+    if (m_decoder) {
+        FLAC__stream_decoder_delete(m_decoder);
+        m_decoder = nullptr;
+    }
+}
+
+void CFLACSource::log(int32_t level, const tamu::P<tamu::IString>& text) {
+    tamu::P<common::IHostLog> hostLog = m_host->getLog();
+    if (hostLog)
+        hostLog->log(level, text);
+}
+
+tamu::P<tamu::IString> CFLACSource::locationText() const {
+    return m_uri->toString();
+}
+
+} // namespace orxa::flac

@@ -1,0 +1,137 @@
+#pragma once
+
+#include "orxa/common/IAudioSource.h"
+#include "orxa/common/IAudioStreamInfo.h"
+#include "tamu/CObject.h"
+
+// libFLAC's decoder and frame types are anonymous structs, which cannot be declared ahead.
+#include <FLAC/stream_decoder.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace tamu {
+class IConstArray;
+class IMemoryBlock;
+class IMutex;
+class ISeekableInStream;
+class IURI;
+} // namespace tamu
+
+namespace orxa::common {
+class IPluginHost;
+}
+
+namespace orxa::samplerateconverter {
+class CSampleRateConverter;
+}
+
+namespace orxa::flac {
+
+// Decodes a FLAC file into audio chunks, one chunk per FLAC frame, in the layout the host asked
+// for: frames are packed as they come when the file has that layout, and go through a
+// sample-rate converter when it does not. Decoding and skipping belong to one thread at a time;
+// open, close and isOpen may come from others.
+class CFLACSource : public tamu::CObject,
+                    public virtual common::IAudioSource,
+                    public virtual common::IAudioStreamInfo {
+public:
+    CFLACSource(common::IPluginHost* host, const tamu::P<tamu::IString>& pluginName,
+                const tamu::P<tamu::IString>& location, int32_t sampleRate, int32_t channels,
+                int32_t bytesPerSample);
+    ~CFLACSource() override;
+
+    bool isOpen() override;
+    void open() override;
+    void close() override;
+    void skipTo(double seconds) override;
+    double getDuration() override;
+    int32_t queryNumber() override;
+    // True once the decoder has delivered the last frame and found the end of the stream.
+    bool isAtEnd() override;
+    void setUserValue(double value) override;
+    double getUserValue() override;
+    tamu::P<tamu::IURI> getURI() override;
+    bool queryFlag() override;
+    tamu::P<tamu::IString> getPluginName() override;
+
+    tamu::P<tamu::IBase> getAuxiliary() override;
+    void reservedSlot2(int32_t value) override;
+    // At the end of the stream: the converter's remainder (when converting), then one empty
+    // pointer; any later call throws COrxaEOFError.
+    tamu::P<audio::IAudioChunk> getNextAudioChunk() override;
+    int32_t getSampleRate() override;
+    int32_t getChannels() override;
+    int32_t getBytesPerSample() override;
+    int32_t getChannelCode() override;
+
+    int32_t getStreamSampleRate() override;
+    int32_t getStreamChannels() override;
+    int32_t getStreamBitsPerSample() override;
+    int64_t getStreamTotalSamples() override;
+    tamu::P<tamu::IConstArray> getStreamTags() override;
+
+private:
+    // libFLAC's callbacks; the client data is the source. None of them throws.
+    static FLAC__StreamDecoderReadStatus
+    readCallback(const FLAC__StreamDecoder*, FLAC__byte buffer[], size_t* bytes, void* self);
+    static FLAC__StreamDecoderWriteStatus writeCallback(const FLAC__StreamDecoder*,
+                                                        const FLAC__Frame* frame,
+                                                        const FLAC__int32* const buffer[],
+                                                        void* self);
+    static void metadataCallback(const FLAC__StreamDecoder*, const FLAC__StreamMetadata* metadata,
+                                 void* self);
+    static void errorCallback(const FLAC__StreamDecoder*, FLAC__StreamDecoderErrorStatus status,
+                              void* self);
+    FLAC__StreamDecoderReadStatus readBytes(FLAC__byte* buffer, size_t* bytes);
+    FLAC__StreamDecoderWriteStatus writeFrame(const FLAC__Frame& frame,
+                                              const FLAC__int32* const* samples);
+    void takeMetadata(const FLAC__StreamMetadata& metadata);
+    void takeError(FLAC__StreamDecoderErrorStatus status);
+
+    void log(int32_t level, const tamu::P<tamu::IString>& text);
+    tamu::P<tamu::IString> locationText() const;
+    // Throws the error the error callback recorded, if any.
+    void reportDecoderError();
+    // The open decoder, or COrxaError naming `method` when the source is not open.
+    FLAC__StreamDecoder* requireDecoder(const char* method);
+    tamu::P<audio::IAudioChunk> endOfStream();
+    void deleteDecoder();
+
+    tamu::P<tamu::IURI> m_uri;
+    tamu::P<tamu::ISeekableInStream> m_inStream;
+    tamu::P<common::IPluginHost> m_host;
+    int32_t m_sampleRate;
+    int32_t m_channels;
+    int32_t m_bytesPerSample;
+    int32_t m_streamSampleRate = 0;
+    int32_t m_streamChannels = 0;
+    int32_t m_streamBytesPerSample = 0;
+    bool m_chunkReady = false;
+    tamu::P<tamu::IString> m_pluginName;
+    tamu::P<samplerateconverter::CSampleRateConverter> m_converter;
+    double m_duration = -1.0;
+    double m_userValue = 0.0;
+    tamu::P<tamu::IMemoryBlock> m_frameBlock;
+    int64_t m_decodedSamples = 0;
+    FLAC__StreamDecoder* m_decoder = nullptr;
+    bool m_errorPending = false;
+    int32_t m_errorStatus = 0;
+    bool m_isOpened = false;
+    tamu::P<tamu::IMutex> m_lock;
+
+    // What the file says of itself, before the limit on channels; kept after close.
+    int32_t m_fileSampleRate = 0;
+    int32_t m_fileChannels = 0;
+    int32_t m_fileBitsPerSample = 0;
+    int64_t m_totalSamples = 0;
+    tamu::P<tamu::IConstArray> m_tags;
+    // The end of the stream is handed out in steps: the converter's remainder, then one empty
+    // pointer, then COrxaEOFError.
+    bool m_converterDrained = false;
+    bool m_endDelivered = false;
+    // Stands in for channels a frame lacks; only grown, so steady decoding allocates nothing.
+    std::vector<int32_t> m_silence;
+};
+
+} // namespace orxa::flac

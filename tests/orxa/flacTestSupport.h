@@ -1,0 +1,257 @@
+#pragma once
+
+// Reference files made at test time with the sox and flac command-line tools, and a host that
+// drives the plug-in's FLAC workers the way a framework application does.
+
+#include "TestHost.h"
+
+#include "orxa/audio/IAudioChunk.h"
+#include "orxa/common/COrxaEOFError.h"
+#include "orxa/common/COrxaError.h"
+#include "orxa/common/IAudioFormat.h"
+#include "orxa/common/IAudioSource.h"
+#include "orxa/common/workerOptions.h"
+#include "tamu/CMemoryManager.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace flactest {
+
+using Bytes = std::vector<uint8_t>;
+
+inline Bytes readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void writeBytes(const std::string& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+// Runs a shell command quietly; its exit status.
+inline int run(const std::string& command) {
+    return std::system((command + " >/dev/null 2>&1").c_str());
+}
+
+// The first line a command prints.
+inline std::string output(const std::string& command) {
+    std::string text;
+    if (FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r")) {
+        char buffer[256];
+        if (fgets(buffer, sizeof buffer, pipe))
+            text = buffer;
+        pclose(pipe);
+    }
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    return text;
+}
+
+inline void putLE(Bytes& out, uint64_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+// A WAVE_FORMAT_EXTENSIBLE file whose valid-bits field may be narrower than its container,
+// which is how 12- and 20-bit audio reaches the flac encoder (sox cannot write it). Samples are
+// a sine on each channel (a different pitch each) plus a little noise, left-justified.
+inline void writeExtensibleWav(const std::string& path, int rate, int channels, int validBits,
+                               int frames) {
+    const int container = (validBits + 7) / 8;
+    Bytes data;
+    uint32_t noise = 12345;
+    const double peak = std::ldexp(1.0, validBits - 1) - 1.0;
+    for (int i = 0; i < frames; ++i)
+        for (int c = 0; c < channels; ++c) {
+            noise = noise * 1664525u + 1013904223u;
+            double wave = 0.7 * std::sin(2.0 * M_PI * (220.0 * (c + 1)) * i / rate) +
+                          0.05 * (static_cast<double>(noise >> 8) / (1 << 24) - 0.5);
+            auto sample = static_cast<int64_t>(std::lround(wave * peak));
+            putLE(data, static_cast<uint64_t>(sample << (8 * container - validBits)), container);
+        }
+    Bytes file;
+    auto tag = [&](const char* text) { file.insert(file.end(), text, text + 4); };
+    tag("RIFF");
+    putLE(file, 4 + 8 + 40 + 8 + data.size(), 4);
+    tag("WAVE");
+    tag("fmt ");
+    putLE(file, 40, 4);
+    putLE(file, 0xFFFE, 2);
+    putLE(file, static_cast<uint64_t>(channels), 2);
+    putLE(file, static_cast<uint64_t>(rate), 4);
+    putLE(file, static_cast<uint64_t>(rate * channels * container), 4);
+    putLE(file, static_cast<uint64_t>(channels * container), 2);
+    putLE(file, static_cast<uint64_t>(8 * container), 2);
+    putLE(file, 22, 2);
+    putLE(file, static_cast<uint64_t>(validBits), 2);
+    putLE(file, 0, 4); // no speaker positions
+    // KSDATAFORMAT_SUBTYPE_PCM
+    const uint8_t pcm[16] = {1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+    file.insert(file.end(), pcm, pcm + 16);
+    tag("data");
+    putLE(file, data.size(), 4);
+    file.insert(file.end(), data.begin(), data.end());
+    writeBytes(path, file);
+}
+
+// The sample bytes of a WAV file's data chunk.
+inline Bytes wavData(const Bytes& file) {
+    size_t at = 12;
+    while (at + 8 <= file.size()) {
+        uint32_t size = file[at + 4] | (file[at + 5] << 8) | (file[at + 6] << 16) |
+                        (static_cast<uint32_t>(file[at + 7]) << 24);
+        if (std::equal(file.begin() + static_cast<std::ptrdiff_t>(at),
+                       file.begin() + static_cast<std::ptrdiff_t>(at) + 4, "data"))
+            return Bytes(file.begin() + static_cast<std::ptrdiff_t>(at) + 8,
+                         file.begin() + static_cast<std::ptrdiff_t>(
+                                            std::min<size_t>(at + 8 + size, file.size())));
+        at += 8 + size + (size & 1);
+    }
+    return {};
+}
+
+// What this system's decoder must deliver for a file: flac's own WAV output (whole bytes,
+// narrower depths left-justified, 8-bit unsigned) reduced to the first two channels.
+inline Bytes firstTwoChannels(const Bytes& pcm, int channels, int bytes) {
+    const size_t kept = static_cast<size_t>(channels < 2 ? channels : 2) * bytes;
+    const size_t frame = static_cast<size_t>(channels) * bytes;
+    Bytes out;
+    out.reserve(pcm.size() / frame * kept);
+    for (size_t at = 0; at + frame <= pcm.size(); at += frame)
+        out.insert(out.end(), pcm.begin() + static_cast<std::ptrdiff_t>(at),
+                   pcm.begin() + static_cast<std::ptrdiff_t>(at + kept));
+    return out;
+}
+
+struct Decoded {
+    Bytes pcm;
+    std::vector<int32_t> chunkSizes;
+    std::vector<double> chunkTimes;
+};
+
+// A folder of its own per test, a recording host and the loaded plug-in.
+class FlacTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* base = std::getenv("TMPDIR");
+        std::string pattern = std::string(base && *base ? base : "/tmp") + "/orxa-flac-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_folder = pattern;
+        m_log = tamu::make<testhost::CTestHostLog>();
+        m_memory = tamu::make<tamu::CMemoryManager>(30);
+        m_host = tamu::make<testhost::CTestPluginHost>(m_log, m_memory);
+        m_plugin = testhost::PluginLibrary::shared().create(m_host.get());
+        ASSERT_TRUE(m_plugin);
+    }
+
+    void TearDown() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_folder, ignored);
+    }
+
+    std::string pathOf(const std::string& name) const { return m_folder + "/" + name; }
+
+    // A WAV file from sox: a sine on the even channels, white noise on the odd ones.
+    std::string soxWav(const std::string& name, int rate, int channels, int bits,
+                       double seconds) const {
+        std::ostringstream command;
+        command << "sox -n -r " << rate << " -c " << channels << " -b " << bits
+                << (bits == 8 ? " -e unsigned-integer " : " -e signed-integer ") << pathOf(name)
+                << " synth " << seconds << " sine 440 whitenoise vol 0.8";
+        EXPECT_EQ(run(command.str()), 0) << command.str();
+        return pathOf(name);
+    }
+
+    std::string encodeWithFlac(const std::string& wav, const std::string& name,
+                               const std::string& options) const {
+        std::string command =
+            "flac -s -f --lax --channel-map=none " + options + " -o " + pathOf(name) + " " + wav;
+        EXPECT_EQ(run(command), 0) << command;
+        return pathOf(name);
+    }
+
+    // flac's own decoding: the samples of the WAV file it writes, all channels.
+    Bytes flacDecoded(const std::string& flacPath) const {
+        std::string wav = flacPath + ".decoded.wav";
+        std::string command = "flac -s -d -f -o " + wav + " " + flacPath;
+        EXPECT_EQ(run(command), 0) << command;
+        return wavData(readBytes(wav));
+    }
+
+    int64_t metaflacNumber(const std::string& flacPath, const char* what) const {
+        std::string text = output(std::string("metaflac --show-") + what + " " + flacPath);
+        return text.empty() ? -1 : std::stoll(text);
+    }
+
+    tamu::P<orxa::common::IAudioSource> source(const std::string& path, int rate, int channels,
+                                               int bytes) const {
+        orxa::common::SourceOptions options{};
+        options.size = sizeof options;
+        options.sampleRate = rate;
+        options.channels = channels;
+        options.bytesPerSample = bytes;
+        tamu::P<orxa::common::ISource> created = m_plugin->createSource(
+            tamu::stringConv::fromStd(path), orxa::common::sourceKind, 0, &options);
+        EXPECT_TRUE(created);
+        return tamu::interfaceCast<orxa::common::IAudioSource>(created);
+    }
+
+    tamu::P<orxa::common::IAudioFormat> format(const std::string& path, int rate, int channels,
+                                               int bytes) const {
+        orxa::common::FormatOptions options{};
+        options.size = sizeof options;
+        options.sampleRate = rate;
+        options.channels = channels;
+        options.bytesPerSample = bytes;
+        tamu::P<orxa::common::IFormat> created = m_plugin->createFormat(
+            tamu::stringConv::fromStd(path), orxa::common::formatKind, 0, &options);
+        EXPECT_TRUE(created);
+        return tamu::interfaceCast<orxa::common::IAudioFormat>(created);
+    }
+
+    // Every chunk up to the empty pointer that marks the end.
+    static Decoded decodeAll(orxa::common::IAudioSource& source) {
+        Decoded decoded;
+        for (int guard = 0; guard < 1000000; ++guard) {
+            tamu::P<orxa::audio::IAudioChunk> chunk = source.getNextAudioChunk();
+            if (!chunk)
+                break;
+            decoded.chunkSizes.push_back(chunk->getSize());
+            decoded.chunkTimes.push_back(chunk->getTime());
+            decoded.pcm.insert(decoded.pcm.end(), chunk->getData(),
+                               chunk->getData() + chunk->getSize());
+        }
+        return decoded;
+    }
+
+    int countLines(int32_t level, const std::string& part) const {
+        int count = 0;
+        for (const testhost::LogLine& line : m_log->lines())
+            if (line.level == level && line.text.find(part) != std::string::npos)
+                ++count;
+        return count;
+    }
+
+    std::string m_folder;
+    tamu::P<testhost::CTestHostLog> m_log;
+    tamu::P<tamu::IMemoryManager> m_memory;
+    tamu::P<testhost::CTestPluginHost> m_host;
+    tamu::P<orxa::common::IOrxaPlugin> m_plugin;
+};
+
+} // namespace flactest

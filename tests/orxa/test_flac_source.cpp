@@ -1,0 +1,375 @@
+#include "flacTestSupport.h"
+
+#include "orxa/common/IAudioStreamInfo.h"
+#include "tamu/IConstArray.h"
+#include "tamu/IString.h"
+
+#include <algorithm>
+
+using namespace flactest;
+using orxa::common::COrxaEOFError;
+using orxa::common::COrxaError;
+using tamu::P;
+
+namespace {
+
+struct Layout {
+    int rate;
+    int channels;
+    int bits;
+    int blockSize;
+    double seconds;
+};
+
+std::string nameOf(const Layout& layout) {
+    std::ostringstream name;
+    name << layout.rate << "Hz_" << layout.channels << "ch_" << layout.bits << "bit_block"
+         << layout.blockSize;
+    return name.str();
+}
+
+class FlacDecodeMatrix : public FlacTest, public ::testing::WithParamInterface<Layout> {};
+
+} // namespace
+
+// Decoded through the plug-in with the file's own layout, every file gives exactly flac's own
+// PCM (first two channels), one chunk per frame, and then the end in its three steps.
+TEST_P(FlacDecodeMatrix, DecodesExactlyWhatFlacDecodes) {
+    const Layout layout = GetParam();
+    std::string wav;
+    if (layout.bits % 8 == 0)
+        wav = soxWav("in.wav", layout.rate, layout.channels, layout.bits, layout.seconds);
+    else {
+        wav = pathOf("in.wav");
+        writeExtensibleWav(wav, layout.rate, layout.channels, layout.bits,
+                           static_cast<int>(layout.rate * layout.seconds));
+    }
+    std::string flac =
+        encodeWithFlac(wav, "in.flac", "--blocksize=" + std::to_string(layout.blockSize));
+    const int64_t total = metaflacNumber(flac, "total-samples");
+    ASSERT_GT(total, 0);
+    ASSERT_EQ(metaflacNumber(flac, "bps"), layout.bits);
+    const int bytes = (layout.bits + 7) / 8;
+    const Bytes expected = firstTwoChannels(flacDecoded(flac), layout.channels, bytes);
+
+    const int kept = std::min(layout.channels, 2);
+    P<orxa::common::IAudioSource> source = this->source(flac, layout.rate, kept, bytes);
+    ASSERT_TRUE(source);
+    source->open();
+    EXPECT_DOUBLE_EQ(source->getDuration(), static_cast<double>(total) / layout.rate);
+
+    auto* info = tamu::interfaceCast<orxa::common::IAudioStreamInfo>(source.get(), false);
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->getStreamSampleRate(), layout.rate);
+    EXPECT_EQ(info->getStreamChannels(), layout.channels);
+    EXPECT_EQ(info->getStreamBitsPerSample(), layout.bits);
+    EXPECT_EQ(info->getStreamTotalSamples(), total);
+
+    Decoded decoded = decodeAll(*source);
+    EXPECT_EQ(decoded.pcm.size(), static_cast<size_t>(total) * kept * bytes);
+    EXPECT_TRUE(decoded.pcm == expected) << "decoded PCM differs from flac -d";
+
+    // One frame per chunk: every chunk but the last holds a whole block.
+    ASSERT_FALSE(decoded.chunkSizes.empty());
+    const int32_t frameBytes = layout.blockSize * kept * bytes;
+    for (size_t i = 0; i + 1 < decoded.chunkSizes.size(); ++i)
+        ASSERT_EQ(decoded.chunkSizes[i], frameBytes) << "chunk " << i;
+    EXPECT_LE(decoded.chunkSizes.back(), frameBytes);
+    EXPECT_DOUBLE_EQ(decoded.chunkTimes.front(),
+                     static_cast<double>(decoded.chunkSizes.front() / (kept * bytes)) /
+                         layout.rate);
+
+    EXPECT_TRUE(source->isAtEnd());
+    EXPECT_THROW(source->getNextAudioChunk(), COrxaEOFError);
+    EXPECT_THROW(source->getNextAudioChunk(), COrxaEOFError);
+    source->close();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BlockSizes, FlacDecodeMatrix,
+    ::testing::Values(Layout{44100, 2, 16, 16, 0.05}, Layout{44100, 2, 16, 192, 0.3},
+                      Layout{44100, 2, 16, 725, 0.5}, Layout{44100, 2, 16, 4096, 0.5},
+                      Layout{44100, 2, 16, 4608, 0.5}, Layout{44100, 2, 16, 16384, 0.8},
+                      Layout{44100, 1, 16, 65535, 1.6}),
+    [](const auto& info) { return nameOf(info.param); });
+
+INSTANTIATE_TEST_SUITE_P(
+    BitDepths, FlacDecodeMatrix,
+    ::testing::Values(Layout{48000, 2, 8, 4096, 0.3}, Layout{48000, 2, 12, 4096, 0.3},
+                      Layout{48000, 1, 20, 1152, 0.3}, Layout{48000, 2, 20, 4096, 0.3},
+                      Layout{48000, 2, 24, 4096, 0.3}, Layout{48000, 2, 32, 4096, 0.3}),
+    [](const auto& info) { return nameOf(info.param); });
+
+INSTANTIATE_TEST_SUITE_P(Channels, FlacDecodeMatrix,
+                         ::testing::Values(Layout{44100, 1, 16, 4096, 0.3},
+                                           Layout{44100, 3, 16, 4096, 0.3},
+                                           Layout{44100, 6, 24, 4096, 0.3},
+                                           Layout{44100, 8, 16, 2048, 0.3},
+                                           Layout{44100, 5, 12, 4096, 0.2}),
+                         [](const auto& info) { return nameOf(info.param); });
+
+INSTANTIATE_TEST_SUITE_P(Rates, FlacDecodeMatrix,
+                         ::testing::Values(Layout{8000, 1, 16, 1152, 0.5},
+                                           Layout{22050, 2, 16, 4096, 0.5},
+                                           Layout{96000, 2, 24, 4096, 0.3},
+                                           Layout{192000, 2, 24, 8192, 0.2},
+                                           Layout{384000, 2, 16, 16384, 0.2}),
+                         [](const auto& info) { return nameOf(info.param); });
+
+namespace {
+
+class FlacSource : public FlacTest {
+protected:
+    // A short 16-bit stereo 44100 Hz file made by flac with 4096-sample blocks.
+    std::string stereoFile(double seconds = 0.5) {
+        return encodeWithFlac(soxWav("in.wav", 44100, 2, 16, seconds), "in.flac",
+                              "--blocksize=4096");
+    }
+
+    // Past "fLaC" and every metadata block.
+    static size_t firstFrameOffset(const Bytes& file) {
+        size_t at = 4;
+        bool last = false;
+        while (!last && at + 4 <= file.size()) {
+            last = (file[at] & 0x80) != 0;
+            at += 4 +
+                  ((static_cast<size_t>(file[at + 1]) << 16) | (file[at + 2] << 8) | file[at + 3]);
+        }
+        return at;
+    }
+
+    static std::string messageOf(const tamu::CException& e) {
+        return tamu::stringConv::toStdString(*e.getMessage());
+    }
+};
+
+struct Conversion {
+    int rate;
+    int channels;
+    int bytes;
+};
+
+class FlacSourceConversion : public FlacSource, public ::testing::WithParamInterface<Conversion> {};
+
+} // namespace
+
+// A file whose layout differs from the wanted one comes out converted, at its full length:
+// total samples x wanted rate / file rate, within one frame.
+TEST_P(FlacSourceConversion, ConvertsToTheWantedLayoutAtFullLength) {
+    const Conversion wanted = GetParam();
+    std::string flac = stereoFile(1.0);
+    const int64_t total = metaflacNumber(flac, "total-samples");
+    P<orxa::common::IAudioSource> source =
+        this->source(flac, wanted.rate, wanted.channels, wanted.bytes);
+    source->open();
+    EXPECT_EQ(source->getSampleRate(), wanted.rate);
+    EXPECT_EQ(source->getChannels(), wanted.channels);
+    EXPECT_EQ(source->getBytesPerSample(), wanted.bytes);
+
+    Decoded decoded = decodeAll(*source);
+    const size_t frameBytes = static_cast<size_t>(wanted.channels * wanted.bytes);
+    for (int32_t size : decoded.chunkSizes)
+        ASSERT_EQ(static_cast<size_t>(size) % frameBytes, 0u);
+    const double frames = static_cast<double>(decoded.pcm.size() / frameBytes);
+    const double expected = static_cast<double>(total) * wanted.rate / 44100.0;
+    EXPECT_NEAR(frames, expected, 4096.0 * wanted.rate / 44100.0);
+
+    // Not silence: the sine and the noise survive the conversion.
+    int distinct = 0;
+    for (size_t i = frameBytes; i < decoded.pcm.size() && distinct < 100; i += frameBytes)
+        distinct += !std::equal(decoded.pcm.begin() + static_cast<std::ptrdiff_t>(i),
+                                decoded.pcm.begin() + static_cast<std::ptrdiff_t>(i + frameBytes),
+                                decoded.pcm.begin() + static_cast<std::ptrdiff_t>(i - frameBytes));
+    EXPECT_GE(distinct, 100);
+
+    EXPECT_TRUE(source->isAtEnd());
+    EXPECT_THROW(source->getNextAudioChunk(), COrxaEOFError);
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, FlacSourceConversion,
+                         ::testing::Values(Conversion{48000, 2, 2}, Conversion{44100, 1, 2},
+                                           Conversion{44100, 2, 1}, Conversion{44100, 2, 3},
+                                           Conversion{22050, 1, 1}),
+                         [](const auto& info) {
+                             return std::to_string(info.param.rate) + "Hz_" +
+                                    std::to_string(info.param.channels) + "ch_" +
+                                    std::to_string(info.param.bytes) + "bytes";
+                         });
+
+TEST_F(FlacSource, LogsItsProgressAndOpensOnce) {
+    std::string flac = stereoFile();
+    P<orxa::common::IAudioSource> source = this->source(flac, 44100, 2, 2);
+    EXPECT_FALSE(source->isOpen());
+    EXPECT_DOUBLE_EQ(source->getDuration(), -1.0);
+    source->open();
+    source->open();
+    EXPECT_TRUE(source->isOpen());
+    EXPECT_EQ(countLines(2, "CFLACSource: trying to open "), 1);
+    EXPECT_EQ(countLines(2, "in.flac"), 1);
+
+    source->close();
+    EXPECT_FALSE(source->isOpen());
+    EXPECT_EQ(countLines(2, "CFLACSource: "), 2);
+    EXPECT_EQ(countLines(2, "in.flac closed"), 1);
+    // The duration found stays known after close.
+    EXPECT_DOUBLE_EQ(source->getDuration(), 0.5);
+
+    // Opened again, it starts from the beginning.
+    source->open();
+    EXPECT_EQ(decodeAll(*source).pcm.size(), 22050u * 4);
+}
+
+TEST_F(FlacSource, NeverOpenedSourceClosesQuietlyAndRefusesToDecode) {
+    P<orxa::common::IAudioSource> source = this->source(pathOf("none.flac"), 44100, 2, 2);
+    source->close();
+    EXPECT_EQ(countLines(2, "none.flac closed"), 1);
+    EXPECT_THROW(source->isAtEnd(), COrxaError);
+    EXPECT_THROW(source->getNextAudioChunk(), COrxaError);
+    EXPECT_THROW(source->skipTo(1.0), COrxaError);
+}
+
+TEST_F(FlacSource, SkipsToATimeAndGoesOnWithTheNextFrame) {
+    std::string flac = stereoFile(1.0);
+    const Bytes expected = flacDecoded(flac);
+    P<orxa::common::IAudioSource> source = this->source(flac, 44100, 2, 2);
+    source->open();
+    source->skipTo(0.5);
+    P<orxa::audio::IAudioChunk> next = source->getNextAudioChunk();
+    ASSERT_TRUE(next);
+    // The chunk that reached 0.5 s was dropped; this one ends one frame later.
+    const double frameTime = 4096.0 / 44100.0;
+    EXPECT_GT(next->getTime() - frameTime, 0.5);
+    EXPECT_LE(next->getTime() - 2 * frameTime, 0.5);
+    const auto end = static_cast<size_t>(std::lround(next->getTime() * 44100)) * 4;
+    ASSERT_LE(end, expected.size());
+    EXPECT_TRUE(std::equal(next->getData(), next->getData() + next->getSize(),
+                           expected.begin() + static_cast<std::ptrdiff_t>(end - next->getSize())));
+
+    // Skipping past the end stops there.
+    source->skipTo(100.0);
+    EXPECT_TRUE(source->isAtEnd());
+}
+
+TEST_F(FlacSource, OffersTheFileTagsAndItsOwnLayout) {
+    std::string flac = encodeWithFlac(soxWav("in.wav", 44100, 6, 16, 0.2), "in.flac",
+                                      "-T TITLE=Ünïcode -T ARTIST=one -T ARTIST=two");
+    P<orxa::common::IAudioSource> source = this->source(flac, 44100, 2, 2);
+    EXPECT_EQ(source->getChannelCode(), 3);
+    source->open();
+    auto* info = tamu::interfaceCast<orxa::common::IAudioStreamInfo>(source.get(), false);
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->getStreamChannels(), 6);
+    P<tamu::IConstArray> tags = info->getStreamTags();
+    std::vector<std::string> texts;
+    for (int32_t i = 0; i < tags->getCount(); ++i) {
+        P<tamu::IString> tag = tamu::interfaceCast<tamu::IString>(tags->get(i));
+        texts.push_back(tamu::stringConv::toStdString(*tag));
+    }
+    // flac adds the channel mask of the WAV file after the tags it was given.
+    ASSERT_GE(texts.size(), 3u);
+    texts.resize(3);
+    EXPECT_EQ(texts, (std::vector<std::string>{"TITLE=Ünïcode", "ARTIST=one", "ARTIST=two"}));
+}
+
+TEST_F(FlacSource, MissingFileLetsTheStreamManagersErrorThrough) {
+    P<orxa::common::IAudioSource> source = this->source(pathOf("missing.flac"), 44100, 2, 2);
+    try {
+        source->open();
+        FAIL() << "open succeeded";
+    } catch (const COrxaError&) {
+        FAIL() << "the stream manager's error was replaced";
+    } catch (const tamu::CException& e) {
+        EXPECT_NE(messageOf(e).find("missing.flac"), std::string::npos) << messageOf(e);
+    }
+    EXPECT_FALSE(source->isOpen());
+}
+
+TEST_F(FlacSource, FilesThatAreNotFlacFailToOpen) {
+    writeBytes(pathOf("empty.flac"), {});
+    std::string text(3000, 'x');
+    writeBytes(pathOf("text.flac"), Bytes(text.begin(), text.end()));
+    writeBytes(pathOf("wave.flac"), readBytes(soxWav("in.wav", 8000, 1, 16, 0.1)));
+    for (const char* name : {"empty.flac", "text.flac", "wave.flac"}) {
+        P<orxa::common::IAudioSource> source = this->source(pathOf(name), 44100, 2, 2);
+        try {
+            source->open();
+            FAIL() << name << " opened";
+        } catch (const COrxaError& e) {
+            EXPECT_NE(messageOf(e).find("CFLACSource::open() - failed to read"), std::string::npos)
+                << messageOf(e);
+            EXPECT_NE(messageOf(e).find(name), std::string::npos) << messageOf(e);
+        }
+        EXPECT_FALSE(source->isOpen());
+    }
+}
+
+TEST_F(FlacSource, DirectoryFailsWithoutCrashing) {
+    std::filesystem::create_directory(pathOf("folder.flac"));
+    P<orxa::common::IAudioSource> source = this->source(pathOf("folder.flac"), 44100, 2, 2);
+    EXPECT_THROW(source->open(), tamu::CException);
+    EXPECT_FALSE(source->isOpen());
+}
+
+TEST_F(FlacSource, MissingTotalSamplesIsLoggedAndRefused) {
+    Bytes file = readBytes(stereoFile());
+    // STREAMINFO's 36-bit total sample count ends the 18th byte of its body.
+    file[21] &= 0xF0;
+    std::fill(file.begin() + 22, file.begin() + 26, 0);
+    writeBytes(pathOf("streamed.flac"), file);
+    P<orxa::common::IAudioSource> source = this->source(pathOf("streamed.flac"), 44100, 2, 2);
+    try {
+        source->open();
+        FAIL() << "open succeeded";
+    } catch (const COrxaError& e) {
+        EXPECT_NE(messageOf(e).find("CFLACSource::open() - failed to read duration in "),
+                  std::string::npos)
+            << messageOf(e);
+    }
+    EXPECT_EQ(countLines(0, "CFLACSource: missing total samples in stream info ("), 1);
+    EXPECT_EQ(countLines(2, "streamed.flac closed"), 1);
+    EXPECT_FALSE(source->isOpen());
+}
+
+TEST_F(FlacSource, TruncatedFileGivesTheAudioUpToTheCut) {
+    std::string flac = stereoFile();
+    const Bytes expected = flacDecoded(flac);
+    Bytes file = readBytes(flac);
+    file.resize(file.size() * 2 / 3);
+    writeBytes(pathOf("cut.flac"), file);
+
+    P<orxa::common::IAudioSource> source = this->source(pathOf("cut.flac"), 44100, 2, 2);
+    source->open();
+    Decoded decoded = decodeAll(*source);
+    EXPECT_GT(decoded.pcm.size(), 0u);
+    EXPECT_LT(decoded.pcm.size(), expected.size());
+    EXPECT_TRUE(std::equal(decoded.pcm.begin(), decoded.pcm.end(), expected.begin()));
+    EXPECT_TRUE(source->isAtEnd());
+    EXPECT_THROW(source->getNextAudioChunk(), COrxaEOFError);
+}
+
+TEST_F(FlacSource, DamagedFrameIsLoggedAndDecodingGoesOn) {
+    std::string flac = stereoFile();
+    const Bytes expected = flacDecoded(flac);
+    Bytes file = readBytes(flac);
+    // The second frame starts with the first one's sync and header bytes and frame number 1;
+    // the two bytes before it are the first frame's CRC-16.
+    auto first = file.begin() + static_cast<std::ptrdiff_t>(firstFrameOffset(file));
+    ASSERT_EQ(first[0], 0xFF);
+    ASSERT_EQ(first[1], 0xF8);
+    const Bytes pattern = {0xFF, 0xF8, first[2], first[3], 0x01};
+    auto second = std::search(first + 1, file.end(), pattern.begin(), pattern.end());
+    ASSERT_NE(second, file.end());
+    second[-1] ^= 0x5A;
+    writeBytes(pathOf("damaged.flac"), file);
+
+    P<orxa::common::IAudioSource> source = this->source(pathOf("damaged.flac"), 44100, 2, 2);
+    source->open();
+    Decoded decoded = decodeAll(*source);
+    EXPECT_EQ(countLines(0, "CFLACSource: FLAC__STREAM_DECODER_ERROR_STATUS_FRAME_CRC_MISMATCH "
+                            "(2) ignored in "),
+              1);
+    // libFLAC drops the damaged frame; everything after it is intact.
+    const size_t frameBytes = 4096 * 4;
+    ASSERT_EQ(decoded.pcm.size(), expected.size() - frameBytes);
+    EXPECT_TRUE(std::equal(decoded.pcm.begin(), decoded.pcm.end(), expected.begin() + frameBytes));
+}
