@@ -2,9 +2,11 @@
 
 #include "orxa/common/CPluginExtensions.h"
 #include "orxa/common/IFormat.h"
+#include "orxa/common/IHostLog.h"
 #include "orxa/common/IPluginExtensions.h"
 #include "orxa/common/IPluginHost.h"
 #include "orxa/common/ISource.h"
+#include "orxa/common/logBridge.h"
 #include "orxa/common/workerOptions.h"
 #include "orxa/flac/CFLACFormat.h"
 #include "orxa/flac/CFLACSource.h"
@@ -32,9 +34,15 @@ Options copyOptions(const Options* options) {
 
 } // namespace
 
-CPlugin::CPlugin(common::IPluginHost* host) : m_host(host) {}
+CPlugin::CPlugin(common::IPluginHost* host) : m_host(host) {
+    common::installLogBridge(m_host->getLog());
+}
 
-CPlugin::~CPlugin() = default;
+CPlugin::~CPlugin() {
+    // Every bridge goes quiet, not only this object's: a later plug-in object for the same host
+    // log finds the old bridge and does not connect it again.
+    common::removeLogBridges();
+}
 
 tamu::P<tamu::IString> CPlugin::getName() {
     return tamu::str("orxa_flac");

@@ -27,6 +27,7 @@ public:
     ~CMemoryManager() override;
 
     P<IMemoryBlock> allocate(int32_t size) override;
+    // Logs what it freed, if anything, on the channel "CMemoryManager".
     void clear() override;
     uint32_t getCachedSize() const override;
 
@@ -36,7 +37,13 @@ public:
 private:
     friend class CCachedMemoryBlock;
     struct Bucket;
+    struct CacheTotals {
+        int32_t blocks = 0;
+        uint64_t bytes = 0;
+    };
 
+    // Frees every cached buffer; what it freed, in blocks and buffer bytes.
+    CacheTotals dropCache();
     // Takes back a block whose last reference is gone.
     void recycle(CCachedMemoryBlock* block);
 

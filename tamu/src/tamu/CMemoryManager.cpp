@@ -2,6 +2,8 @@
 
 #include "tamu/CCachedMemoryBlock.h"
 #include "tamu/CMemoryBlock.h"
+#include "tamu/CStringFormat.h"
+#include "tamu/ILogManager.h"
 #include "tamu/IMutex.h"
 #include "tamu/IMutexFactory.h"
 #include "tamu/platformErrors.h"
@@ -26,7 +28,8 @@ CMemoryManager::CMemoryManager(int32_t bucketCount)
 }
 
 CMemoryManager::~CMemoryManager() {
-    clear();
+    // Quietly: at unload the log manager may already be gone.
+    dropCache();
 }
 
 int32_t CMemoryManager::getSizeClass(int32_t size) {
@@ -72,6 +75,17 @@ void CMemoryManager::recycle(CCachedMemoryBlock* block) {
 }
 
 void CMemoryManager::clear() {
+    const CacheTotals dropped = dropCache();
+    // Worth a line: a host that clears often or a cache that overflows shows here.
+    if (dropped.blocks > 0)
+        getLogManager()->logAtLevel1(
+            str("CMemoryManager"),
+            formatString("CMemoryManager: cleared the cache (blocks: %d, bytes: %d)",
+                         dropped.blocks, dropped.bytes));
+}
+
+CMemoryManager::CacheTotals CMemoryManager::dropCache() {
+    CacheTotals dropped;
     for (int32_t sizeClass = 0; sizeClass < m_bucketCount; ++sizeClass) {
         Bucket& bucket = m_buckets[sizeClass];
         CCachedMemoryBlock* blocks;
@@ -88,8 +102,11 @@ void CMemoryManager::clear() {
             CCachedMemoryBlock* next = blocks->m_next;
             delete blocks;
             blocks = next;
+            ++dropped.blocks;
+            dropped.bytes += uint64_t{2} << sizeClass;
         }
     }
+    return dropped;
 }
 
 uint32_t CMemoryManager::getCachedSize() const {

@@ -50,6 +50,26 @@ std::string encodeUTF8(char32_t codePoint) {
     return std::string(bytes, static_cast<size_t>(end));
 }
 
+// Decimal digits without std::to_string, whose libstdc++ helpers would be exported by the
+// plug-in as weak symbols.
+std::string decimalText(uint64_t magnitude, bool negative) {
+    char buffer[21];
+    char* end = buffer + sizeof buffer;
+    char* first = end;
+    do {
+        *--first = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (negative)
+        *--first = '-';
+    return std::string(first, end);
+}
+
+std::string decimalText(int64_t value) {
+    const uint64_t bits = static_cast<uint64_t>(value);
+    return decimalText(value < 0 ? 0 - bits : bits, value < 0);
+}
+
 } // namespace
 
 CStringFormat::CStringFormat(const P<IString>& format)
@@ -77,8 +97,8 @@ void CStringFormat::pushInteger(uint64_t bits, bool isSigned, int32_t typeBits) 
                               : static_cast<double>(bits));
         break;
     case stringField:
-        appendString(*stringConv::fromStd(isSigned ? std::to_string(static_cast<int64_t>(bits))
-                                                   : std::to_string(bits)));
+        appendString(*stringConv::fromStd(isSigned ? decimalText(static_cast<int64_t>(bits))
+                                                   : decimalText(bits, false)));
         break;
     default:
         fail(pushIntName, mismatchText);
@@ -426,10 +446,10 @@ void CStringFormat::appendDouble(double value) {
         std::find(m_flagChars, m_flagChars + m_flagCount, '-') == m_flagChars + m_flagCount)
         spec += '-';
     if (m_width >= 0)
-        spec += std::to_string(m_width);
+        spec += decimalText(m_width);
     if (m_precision >= 0) {
         spec += '.';
-        spec += std::to_string(m_precision);
+        spec += decimalText(m_precision);
     }
     spec += m_conversion;
     m_result += posix::formatDoubleInCLocale(spec.c_str(), value);
