@@ -70,7 +70,7 @@ tamu::P<common::IPluginExtensions> CPlugin::getExtensions(uint32_t kindMask) {
 tamu::P<common::ISource> CPlugin::createSource(const tamu::P<tamu::IString>& location,
                                                uint32_t kindMask, int32_t,
                                                const common::SourceOptions* options) {
-    if (!(kindMask & common::sourceKind))
+    if (!(kindMask & common::sourceKind) || !location)
         return {};
     try {
         common::SourceOptions copy = copyOptions(options);
@@ -84,7 +84,7 @@ tamu::P<common::ISource> CPlugin::createSource(const tamu::P<tamu::IString>& loc
 tamu::P<common::IFormat> CPlugin::createFormat(const tamu::P<tamu::IString>& location,
                                                uint32_t kindMask, int32_t,
                                                const common::FormatOptions* options) {
-    if (!(kindMask & common::formatKind))
+    if (!(kindMask & common::formatKind) || !location)
         return {};
     try {
         common::FormatOptions copy = copyOptions(options);

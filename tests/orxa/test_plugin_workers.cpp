@@ -68,6 +68,8 @@ TEST_F(PluginWorkers, CreatesWorkersOnlyForTheirKind) {
     EXPECT_FALSE(m_plugin->createSource(location, 16, 0, nullptr));
     EXPECT_FALSE(m_plugin->createFormat(location, 2, 0, nullptr));
     EXPECT_FALSE(m_plugin->createSource(location, 1, 0, nullptr));
+    EXPECT_FALSE(m_plugin->createSource(nullptr, 2, 0, nullptr));
+    EXPECT_FALSE(m_plugin->createFormat(nullptr, 16, 0, nullptr));
     P<orxa::common::ISource> source = m_plugin->createSource(location, 18, 0, nullptr);
     P<orxa::common::IFormat> format = m_plugin->createFormat(location, 18, 0, nullptr);
     ASSERT_TRUE(source);
