@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+typedef struct sf_private_tag SNDFILE;
+
+namespace orxa::host {
+
+// Any file libsndfile reads whose samples are integers of 8 to 32 bits.
+class CSoundFileReader {
+public:
+    // Throws std::runtime_error: unreadable, not a sound file, or not integer PCM.
+    explicit CSoundFileReader(const std::string& path);
+    CSoundFileReader(const CSoundFileReader&) = delete;
+    CSoundFileReader& operator=(const CSoundFileReader&) = delete;
+    ~CSoundFileReader();
+
+    int32_t getSampleRate() const { return m_sampleRate; }
+    int32_t getChannels() const { return m_channels; }
+    int32_t getBytesPerSample() const { return m_bytesPerSample; }
+    int64_t getFrames() const { return m_frames; }
+
+    // Up to `frames` frames, each sample left-aligned in 32 bits; 0 at the end.
+    int64_t read(int32_t* buffer, int64_t frames);
+
+private:
+    SNDFILE* m_file = nullptr;
+    int32_t m_sampleRate = 0;
+    int32_t m_channels = 0;
+    int32_t m_bytesPerSample = 0;
+    int64_t m_frames = 0;
+};
+
+} // namespace orxa::host

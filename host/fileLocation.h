@@ -1,0 +1,20 @@
+#pragma once
+
+#include "tamu/P.h"
+
+#include <string>
+
+namespace tamu {
+class IString;
+}
+
+namespace orxa::host {
+
+// The location a worker is given for a local file: a file URI of its absolute path with every
+// byte that could be read as URI syntax escaped, so names with '#', '?', '%' or spaces survive.
+tamu::P<tamu::IString> fileLocation(const std::string& path);
+
+// Throws CJobError about `path` when it cannot be read as a file (missing, a directory, ...).
+void checkReadableFile(const std::string& path);
+
+} // namespace orxa::host

@@ -1,0 +1,129 @@
+#include "pcmSinks.h"
+
+#include "pcmPacking.h"
+
+#include <sndfile.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+namespace orxa::host {
+
+namespace {
+
+bool endsWith(const std::string& text, const char* suffix) {
+    size_t n = std::strlen(suffix);
+    return text.size() > n && strncasecmp(text.c_str() + text.size() - n, suffix, n) == 0;
+}
+
+class CRawSink : public CPcmSink {
+public:
+    explicit CRawSink(int fd) : m_fd(fd) {}
+
+    void write(const uint8_t* data, size_t bytes) override {
+        while (bytes > 0) {
+            ssize_t written = ::write(m_fd, data, bytes);
+            if (written < 0) {
+                if (errno == EINTR)
+                    continue;
+                char buffer[256];
+                throw std::runtime_error(std::string("cannot write the output: ") +
+                                         strerror_r(errno, buffer, sizeof buffer));
+            }
+            data += written;
+            bytes -= static_cast<size_t>(written);
+        }
+    }
+    void finish() override {}
+
+private:
+    int m_fd;
+};
+
+class CSoundFileSink : public CPcmSink {
+public:
+    CSoundFileSink(OutputKind kind, int fd, int32_t sampleRate, int32_t channels,
+                   int32_t bytesPerSample)
+        : m_channels(channels), m_bytesPerSample(bytesPerSample) {
+        SF_INFO info{};
+        info.samplerate = sampleRate;
+        info.channels = channels;
+        info.format = (kind == OutputKind::wav ? SF_FORMAT_WAV : SF_FORMAT_AIFF) |
+                      subtypeFor(kind, bytesPerSample);
+        m_file = sf_open_fd(fd, SFM_WRITE, &info, SF_FALSE);
+        if (!m_file)
+            throw std::runtime_error(std::string("cannot write the output: ") +
+                                     sf_strerror(nullptr));
+    }
+    ~CSoundFileSink() override {
+        if (m_file)
+            sf_close(m_file);
+    }
+
+    void write(const uint8_t* data, size_t bytes) override {
+        size_t samples = bytes / static_cast<size_t>(m_bytesPerSample);
+        if (m_buffer.size() < samples)
+            m_buffer.resize(samples);
+        pcm::toInt32(data, samples, m_bytesPerSample, m_buffer.data());
+        sf_count_t frames = static_cast<sf_count_t>(samples / static_cast<size_t>(m_channels));
+        if (sf_writef_int(m_file, m_buffer.data(), frames) != frames)
+            throw std::runtime_error(std::string("cannot write the output: ") +
+                                     sf_strerror(m_file));
+    }
+
+    void finish() override {
+        SNDFILE* file = m_file;
+        m_file = nullptr;
+        if (sf_close(file) != 0)
+            throw std::runtime_error("cannot write the output: the sound file was not completed");
+    }
+
+private:
+    static int subtypeFor(OutputKind kind, int32_t bytesPerSample) {
+        switch (bytesPerSample) {
+        // 8-bit WAV is unsigned, 8-bit AIFF signed; libsndfile converts from its int scale.
+        case 1:
+            return kind == OutputKind::wav ? SF_FORMAT_PCM_U8 : SF_FORMAT_PCM_S8;
+        case 2:
+            return SF_FORMAT_PCM_16;
+        case 3:
+            return SF_FORMAT_PCM_24;
+        case 4:
+            return SF_FORMAT_PCM_32;
+        default:
+            throw std::runtime_error(std::to_string(bytesPerSample) +
+                                     " bytes per sample cannot be written to a sound file");
+        }
+    }
+
+    SNDFILE* m_file = nullptr;
+    int32_t m_channels;
+    int32_t m_bytesPerSample;
+    std::vector<int32_t> m_buffer;
+};
+
+} // namespace
+
+OutputKind outputKindOf(const std::string& path) {
+    if (path == "-")
+        return OutputKind::standardOutput;
+    if (endsWith(path, ".wav"))
+        return OutputKind::wav;
+    if (endsWith(path, ".aiff") || endsWith(path, ".aif"))
+        return OutputKind::aiff;
+    if (endsWith(path, ".raw"))
+        return OutputKind::raw;
+    return OutputKind::unknown;
+}
+
+std::unique_ptr<CPcmSink> makePcmSink(OutputKind kind, int fd, int32_t sampleRate, int32_t channels,
+                                      int32_t bytesPerSample) {
+    if (kind == OutputKind::wav || kind == OutputKind::aiff)
+        return std::make_unique<CSoundFileSink>(kind, fd, sampleRate, channels, bytesPerSample);
+    return std::make_unique<CRawSink>(fd);
+}
+
+} // namespace orxa::host
