@@ -3,6 +3,7 @@
 #include "tamu/CMemoryIOStream.h"
 #include "tamu/CObjectError.h"
 #include "tamu/CURIError.h"
+#include "tamu/ILogManager.h"
 #include "tamu/IMemoryBlock.h"
 #include "tamu/IString.h"
 #include "tamu/interfaceCast.h"
@@ -13,9 +14,11 @@
 
 #include <chrono>
 #include <cstring>
+#include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace tamu;
 using posix::CDiskInStream;
@@ -51,6 +54,25 @@ void waitPipe(int fd) {
     char byte = 0;
     ASSERT_EQ(read(fd, &byte, 1), 1);
 }
+
+// The disk streams' log lines as "level message".
+class CLockLog : public CObject, public virtual ILog {
+public:
+    void write(const P<IString>&, const P<IString>&) override {}
+    void log(int32_t level, const P<IString>&, const P<IString>& message, int32_t,
+             int32_t) override {
+        lines.push_back(std::to_string(level) + " " + s(message));
+    }
+    void setLevel(int32_t) override {}
+    int32_t getLevel() override { return 0; }
+    void logAtLevel0(const P<IString>&, const P<IString>&) override {}
+    void logAtLevel1(const P<IString>&, const P<IString>&) override {}
+    void logAtLevel2(const P<IString>&, const P<IString>&) override {}
+    void logAtLevel3(const P<IString>&, const P<IString>&) override {}
+    void logException(const P<IString>&, const CException&) override {}
+
+    std::vector<std::string> lines;
+};
 
 } // namespace
 
@@ -313,11 +335,20 @@ TEST_F(DiskTest, SharingIsEnforcedAcrossProcessesAndWritersWaitAboutThreeSeconds
 
     signalPipe(toChild[1]);
     waitPipe(toParent[0]);
+    auto lockLog = make<CLockLog>();
+    getLogManager()->addListener(str("CDiskIOStream"), lockLog.get());
+    const std::string uriText = s(fileURI("file")->toString());
     start = std::chrono::steady_clock::now();
     EXPECT_TRUE(refusedAsInUse([&] { make<CDiskOutStream>(fileURI("file").get(), 0, 3, false); }));
     double waited = secondsSince(start);
     EXPECT_GT(waited, 2.7);
     EXPECT_LT(waited, 4.5);
+    // One line when the wait begins and one when it is given up, none per attempt.
+    EXPECT_EQ(lockLog->lines,
+              (std::vector<std::string>{"1 CDiskIOStream: " + uriText + " is in use, retrying",
+                                        "2 CDiskIOStream: " + uriText +
+                                            " still in use after 12 retries"}));
+    getLogManager()->removeListener(str("CDiskIOStream"), lockLog.get());
 
     // Released during the retries: the writer gets the file.
     signalPipe(toChild[1]);
