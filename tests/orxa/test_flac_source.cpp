@@ -5,6 +5,8 @@
 #include "tamu/IString.h"
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 using namespace flactest;
 using orxa::common::COrxaEOFError;
@@ -372,4 +374,26 @@ TEST_F(FlacSource, DamagedFrameIsLoggedAndDecodingGoesOn) {
     const size_t frameBytes = 4096 * 4;
     ASSERT_EQ(decoded.pcm.size(), expected.size() - frameBytes);
     EXPECT_TRUE(std::equal(decoded.pcm.begin(), decoded.pcm.end(), expected.begin() + frameBytes));
+}
+
+// open, close and isOpen share the source's lock: a host may ask from another thread while
+// its decoding thread opens and closes.
+TEST_F(FlacSource, ConcurrentOpenCloseAndIsOpen) {
+    std::string flac = stereoFile(0.1);
+    P<orxa::common::IAudioSource> source = this->source(flac, 44100, 2, 2);
+    std::atomic<bool> done{false};
+    std::thread watcher([&] {
+        while (!done.load())
+            source->isOpen();
+    });
+    for (int i = 0; i < 20; ++i) {
+        source->open();
+        EXPECT_TRUE(source->isOpen());
+        source->close();
+    }
+    done = true;
+    watcher.join();
+    EXPECT_FALSE(source->isOpen());
+    EXPECT_EQ(countLines(2, "CFLACSource: trying to open "), 20);
+    EXPECT_EQ(countLines(2, "in.flac closed"), 20);
 }

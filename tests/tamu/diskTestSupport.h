@@ -1,8 +1,11 @@
 #pragma once
 
 #include "tamu/CURI.h"
+#include "tamu/CURIError.h"
+#include "tamu/IString.h"
 #include "tamu/IURI.h"
 #include "tamu/P.h"
+#include "tamu/stringConv.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +14,31 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+
+// The message of the E that `action` throws; another exception propagates.
+template <class E, class F>
+std::string thrownMessage(F&& action) {
+    try {
+        action();
+    } catch (const E& error) {
+        return tamu::stringConv::toStdString(*error.getMessage());
+    }
+    return "<nothing thrown>";
+}
+
+// Whether `action` fails as a refused lock does: a CError, but no CFileError (the file exists
+// and could be opened).
+template <class F>
+bool refusedAsInUse(F&& action) {
+    try {
+        action();
+    } catch (const tamu::CFileError&) {
+        return false;
+    } catch (const tamu::CError&) {
+        return true;
+    }
+    return false;
+}
 
 // A folder of its own for each test, removed with everything in it afterwards.
 class DiskTest : public ::testing::Test {

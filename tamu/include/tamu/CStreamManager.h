@@ -13,6 +13,11 @@ class IMutex;
 class CStreamManager : public CStreamFactory, public virtual IStreamManager {
 public:
     CStreamManager();
+    // Starts with `first` registered. The process's manager is made this way inside the global
+    // object factory's creation lock: registering through addFactory there would take the
+    // manager's lock under the creation lock, while opening a stream later takes them the other
+    // way round (a factory creating a service under the manager's lock).
+    explicit CStreamManager(IStreamFactory* first);
 
     P<IInStream> tryOpenInStream(IURI* uri, int32_t shareKind) override;
     P<IResetableInStream> tryOpenResetableInStream(IURI* uri, int32_t shareKind) override;

@@ -19,7 +19,8 @@ public:
     // At most `count` bytes; the number read, 0 at the end (which is no error).
     virtual int32_t read(void* buffer, int32_t count) = 0;
     virtual int32_t readPartial(void* buffer, int32_t count) = 0;
-    // Exactly `count` bytes, or CEndOfStreamError.
+    // Exactly `count` bytes, or CEndOfStreamError; disk streams move on without a check, as
+    // seeking past the end does.
     virtual void skipFully(int32_t count) = 0;
     // At most `count` bytes; the number skipped.
     virtual int32_t skip(int32_t count) = 0;

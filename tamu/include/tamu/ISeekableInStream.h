@@ -8,7 +8,8 @@ namespace tamu {
 
 class TAMU_API ISeekableInStream : public virtual IResetableInStream {
 public:
-    // Between 0 and the length, both included; CInvalidArgError otherwise.
+    // Memory streams take 0 up to the length, disk streams also positions past the end; a
+    // position they do not take is CInvalidArgError.
     virtual void seek(int64_t position) = 0;
     // seek(length + offset)
     virtual void seekFromEnd(int64_t offset) = 0;

@@ -21,6 +21,10 @@ CStreamManager::CStreamManager()
     : m_lock(getMutexFactory()->createMutex()),
       m_factories(make<TCleaningSimpleArray<P<IStreamFactory>>>()) {}
 
+CStreamManager::CStreamManager(IStreamFactory* first) : CStreamManager() {
+    m_factories->add(P<IStreamFactory>(first));
+}
+
 template <class T, class Open>
 P<T> CStreamManager::ask(Open open) {
     CMutexLock lock(*m_lock);
@@ -107,9 +111,7 @@ void CStreamManager::removeFactory(IStreamFactory* factory) {
 P<IStreamManager> getStreamManager() {
     static int key;
     return getGlobalObject<IStreamManager>(&key, [] {
-        P<IStreamManager> manager = make<CStreamManager>();
-        manager->addFactory(platform::createDiskStreamFactory().get());
-        return manager;
+        return P<IStreamManager>(make<CStreamManager>(platform::createDiskStreamFactory().get()));
     });
 }
 

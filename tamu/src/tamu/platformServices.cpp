@@ -2,7 +2,6 @@
 
 #include "tamu/CGlobalObjFactory.h"
 #include "tamu/IMutexFactory.h"
-#include "tamu/IPathes.h"
 #include "tamu/ISignalFactory.h"
 #include "tamu/ISimpleThreadLocalStorageFactory.h"
 #include "tamu/IThreadManager.h"
@@ -28,11 +27,6 @@ P<ISimpleThreadLocalStorageFactory> getSimpleThreadLocalStorageFactory() {
     static int key;
     return getGlobalObject<ISimpleThreadLocalStorageFactory>(
         &key, &platform::createSimpleThreadLocalStorageFactory);
-}
-
-P<IPathes> getPathes() {
-    static int key;
-    return getGlobalObject<IPathes>(&key, &platform::createPathes);
 }
 
 } // namespace tamu

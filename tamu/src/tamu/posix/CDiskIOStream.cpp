@@ -1,7 +1,9 @@
 #include "tamu/posix/CDiskIOStream.h"
 
 #include "tamu/CObjectError.h"
+#include "tamu/CStringFormat.h"
 #include "tamu/CURIError.h"
+#include "tamu/ILogManager.h"
 #include "tamu/IMutex.h"
 #include "tamu/IMutexFactory.h"
 #include "tamu/IPathes.h"
@@ -47,9 +49,22 @@ bool lockFile(int descriptor, int lockKind) {
     return result == 0;
 }
 
+// A writer kept waiting is worth one line to the host, not one per attempt.
+void logLockWait(const IURI& uri, bool gaveUp) {
+    P<ILogManager> log = getLogManager();
+    if (gaveUp)
+        log->logAtLevel2(str("CDiskIOStream"),
+                         formatString("CDiskIOStream: %s still in use after %d retries",
+                                      uri.toString(), lockRetries));
+    else
+        log->logAtLevel1(str("CDiskIOStream"),
+                         formatString("CDiskIOStream: %s is in use, retrying", uri.toString()));
+}
+
 // Opens and locks the file, the lock retried for writers; closes what it opened on failure.
 // Answers the descriptor or -1 with errno set.
-int openLocked(const std::string& path, int flags, int lockKind, int retries) {
+int openLocked(const IURI& uri, const std::string& path, int flags, int lockKind, int retries) {
+    const int budget = retries;
     for (;;) {
         int descriptor = openFile(path, flags);
         if (descriptor < 0)
@@ -64,10 +79,14 @@ int openLocked(const std::string& path, int flags, int lockKind, int retries) {
             return descriptor;
         int error = errno;
         ::close(descriptor);
-        if (error != EWOULDBLOCK || retries-- == 0) {
+        if (error != EWOULDBLOCK || retries == 0) {
+            if (error == EWOULDBLOCK && budget > 0)
+                logLockWait(uri, true);
             errno = error;
             return -1;
         }
+        if (retries-- == budget)
+            logLockWait(uri, false);
         getThreadManager()->sleep(lockRetryDelay);
     }
 }
@@ -127,10 +146,13 @@ CDiskIOStream::CDiskIOStream(const IURI* uri, int32_t shareKind, int32_t creatio
     std::string path = stringConv::toStdString(*localPath);
 
     bool writing = (accessFlags & writeAccess) != 0;
-    int descriptor = openLocked(path, flags, lockKind, writing && lockKind != 0 ? lockRetries : 0);
+    int descriptor =
+        openLocked(*m_uri, path, flags, lockKind, writing && lockKind != 0 ? lockRetries : 0);
     if (descriptor < 0)
         throwOpenError(errno, m_uri);
-    if (creationKind == 2 && ::ftruncate(descriptor, 0) != 0) {
+    // A descriptor without write access cannot truncate; the path can, given the permission.
+    if (creationKind == 2 &&
+        (writing ? ::ftruncate(descriptor, 0) : ::truncate(path.c_str(), 0)) != 0) {
         int error = errno;
         ::close(descriptor);
         throwOpenError(error, m_uri);

@@ -19,9 +19,9 @@ class IURI;
 namespace tamu::posix {
 
 // A stream over a file of the local file system. Every transfer is one system call on the file
-// descriptor with the caller's buffer (nothing is buffered here), and every operation holds the
-// stream's mutex. Positions are not limited to the length: seeking past the end is allowed, and
-// writing there leaves a hole that reads as zeros.
+// descriptor with the caller's buffer (nothing is buffered here), and every operation but
+// isClosed and getURI holds the stream's mutex. Positions are not limited to the length: seeking
+// past the end is allowed, and writing there leaves a hole that reads as zeros.
 //
 // Other opens of the same file are kept out with advisory locks (flock), taken when the file
 // is opened and held until it is closed: shareKind 0 takes an exclusive lock, 1 a shared one,
@@ -36,7 +36,8 @@ public:
     static constexpr int32_t readAccess = 1;
     static constexpr int32_t writeAccess = 2;
 
-    class TAMU_API IMarker : public virtual IStreamMarker {
+    // Only disk streams of this module read their markers: no need to share the type.
+    class IMarker : public virtual IStreamMarker {
     public:
         virtual int64_t getPosition() const = 0;
     };

@@ -1,6 +1,7 @@
 #include "tamu/posix/CDiskStreamFactory.h"
 
 #include "tamu/IURI.h"
+#include "tamu/platform.h"
 #include "tamu/posix/CDiskIOStream.h"
 #include "tamu/posix/CDiskInStream.h"
 #include "tamu/posix/CDiskOutStream.h"
@@ -84,3 +85,11 @@ P<ISeekableIOStream> CDiskStreamFactory::tryOpenSeekableIOStream(IURI* uri, int3
 }
 
 } // namespace tamu::posix
+
+namespace tamu::platform {
+
+P<IStreamFactory> createDiskStreamFactory() {
+    return make<posix::CDiskStreamFactory>();
+}
+
+} // namespace tamu::platform

@@ -3,6 +3,7 @@
 #include "tamu/CURI.h"
 #include "tamu/IString.h"
 #include "tamu/IURI.h"
+#include "tamu/platform.h"
 #include "tamu/stringConv.h"
 
 #include <cerrno>
@@ -50,3 +51,11 @@ P<IURI> CPathes::getFileURI(StringArg localPath) const {
 }
 
 } // namespace tamu::posix
+
+namespace tamu::platform {
+
+P<IPathes> createPathes() {
+    return make<posix::CPathes>();
+}
+
+} // namespace tamu::platform

@@ -1,8 +1,6 @@
 #include "tamu/platform.h"
 
-#include "tamu/posix/CDiskStreamFactory.h"
 #include "tamu/posix/CMutexFactory.h"
-#include "tamu/posix/CPathes.h"
 #include "tamu/posix/CSignalImpl.h"
 #include "tamu/posix/CSimpleThreadLocalStorage.h"
 #include "tamu/posix/CThreadManager.h"
@@ -23,14 +21,6 @@ P<ISignalFactory> createSignalFactory() {
 
 P<ISimpleThreadLocalStorageFactory> createSimpleThreadLocalStorageFactory() {
     return make<posix::CSimpleThreadLocalStorageFactory>();
-}
-
-P<IPathes> createPathes() {
-    return make<posix::CPathes>();
-}
-
-P<IStreamFactory> createDiskStreamFactory() {
-    return make<posix::CDiskStreamFactory>();
 }
 
 } // namespace tamu::platform
