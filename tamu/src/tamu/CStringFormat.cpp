@@ -401,7 +401,8 @@ void CStringFormat::appendInteger(uint64_t bits, bool isSigned, int32_t typeBits
         digitTable = "0123456789ABCDEF";
     }
 
-    // Digits are produced backwards into the end of a buffer that holds 64 octal digits.
+    // Digits are produced backwards into the end of a buffer that holds the 22 octal digits of
+    // a 64-bit value.
     char buffer[24];
     char* end = buffer + sizeof buffer;
     char* first = end;
@@ -419,7 +420,8 @@ void CStringFormat::appendInteger(uint64_t bits, bool isSigned, int32_t typeBits
     if (m_alternate && m_conversion == 'o' && (digits.empty() || digits[0] != '0'))
         digits.insert(0, 1, '0');
 
-    std::string prefix;
+    // A plain pointer: GCC 12's optimiser misreads short std::string assignments here.
+    std::string_view prefix;
     if (isDecimalSigned) {
         if (negative)
             prefix = "-";
@@ -435,7 +437,8 @@ void CStringFormat::appendInteger(uint64_t bits, bool isSigned, int32_t typeBits
     // The '0' flag pads between sign and digits; '-' and a precision turn it off.
     if (m_zeroPad && !m_leftAlign && m_precision < 0 && m_width > length)
         digits.insert(0, static_cast<size_t>(m_width - length), '0');
-    appendPadded(prefix + digits, static_cast<int32_t>(prefix.size() + digits.size()));
+    digits.insert(0, prefix);
+    appendPadded(digits, static_cast<int32_t>(digits.size()));
 }
 
 void CStringFormat::appendDouble(double value) {
