@@ -25,7 +25,6 @@ public:
     virtual void nothing() = 0;
 };
 
-// Counts destructions so tests can see an object die exactly once.
 class CCounted : public CObject, public virtual IBaz {
 public:
     explicit CCounted(int* destroyed) : m_destroyed(destroyed) {}
@@ -89,7 +88,7 @@ public:
 
 } // namespace
 
-TEST(ObjectLifetime, NewObjectHasOneReferenceAndDiesWithItsAdopter) {
+TEST(ObjectLifetime, CopiesSharingAndSelfAssignmentKeepTheCountAndOneDeath) {
     int destroyed = 0;
     {
         P<CCounted> p = adopt(new CCounted(&destroyed));
@@ -99,28 +98,16 @@ TEST(ObjectLifetime, NewObjectHasOneReferenceAndDiesWithItsAdopter) {
         P<IFoo> moved = std::move(copy);
         EXPECT_TRUE(copy.isNull());
         EXPECT_EQ(p->getRefCount(), 2);
+        {
+            P<CCounted> shared(p.get());
+            EXPECT_EQ(p->getRefCount(), 3);
+        }
+        P<CCounted>& alias = p;
+        p = alias;
+        EXPECT_EQ(p->getRefCount(), 2);
+        EXPECT_EQ(destroyed, 0);
     }
     EXPECT_EQ(destroyed, 1);
-}
-
-TEST(ObjectLifetime, SharingConstructorAddsAReference) {
-    int destroyed = 0;
-    P<CCounted> owner = make<CCounted>(&destroyed);
-    {
-        P<CCounted> shared(owner.get());
-        EXPECT_EQ(owner->getRefCount(), 2);
-    }
-    EXPECT_EQ(owner->getRefCount(), 1);
-    EXPECT_EQ(destroyed, 0);
-}
-
-TEST(ObjectLifetime, SelfAssignmentKeepsTheObject) {
-    int destroyed = 0;
-    P<CCounted> p = make<CCounted>(&destroyed);
-    P<CCounted>& alias = p;
-    p = alias;
-    EXPECT_EQ(destroyed, 0);
-    EXPECT_EQ(p->getRefCount(), 1);
 }
 
 TEST(ObjectLifetime, DestroyGuardStopsASecondDestruction) {
@@ -182,7 +169,7 @@ TEST(InterfaceCast, CrossCastsThroughVirtualBasesReachOneCount) {
     EXPECT_EQ(interfaceCast<IUnrelated>(base, true), nullptr);
 }
 
-TEST(InterfaceCast, NullAndVetoes) {
+TEST(InterfaceCast, NullVetoesAndTheCheckedForm) {
     EXPECT_EQ(interfaceCast<IFoo>(static_cast<IBase*>(nullptr), true), nullptr);
     EXPECT_EQ(interfaceCast<IFoo>(static_cast<IBase*>(nullptr)), nullptr);
     EXPECT_TRUE(interfaceCast<IFoo>(P<IBar>()).isNull());
@@ -190,9 +177,7 @@ TEST(InterfaceCast, NullAndVetoes) {
     P<CVetoing> vetoing = make<CVetoing>();
     EXPECT_EQ(interfaceCast<IFoo>(static_cast<IBase*>(vetoing.get()), true), nullptr);
     EXPECT_TRUE(tryInterfaceCast<IFoo>(vetoing).isNull());
-}
 
-TEST(InterfaceCast, CheckedFormThrowsForAnObjectWithoutTheInterface) {
     int destroyed = 0;
     P<CCounted> p = make<CCounted>(&destroyed);
     EXPECT_ANY_THROW(interfaceCast<IUnrelated>(p));

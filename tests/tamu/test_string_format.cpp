@@ -12,6 +12,7 @@
 #include <functional>
 #include <locale.h>
 #include <string>
+#include <type_traits>
 
 using namespace tamu;
 
@@ -29,6 +30,21 @@ std::string cFormat(const char* format, Args... args) {
     std::snprintf(text.data(), text.size() + 1, format, args...);
 #pragma GCC diagnostic pop
     return text;
+}
+
+// Every format with every value, against the C runtime's printf.
+template <class T, size_t F, size_t V>
+void expectLikePrintf(const char* const (&formats)[F], const T (&values)[V]) {
+    for (const char* format : formats) {
+        for (T value : values) {
+            CStringFormat ours(stringConv::fromUTF8(format));
+            if constexpr (std::is_floating_point_v<T>)
+                ours.doDouble(value);
+            else
+                ours.doInt(value);
+            EXPECT_EQ(cFormat(format, value), utf8(ours.toString())) << format << " with " << value;
+        }
+    }
 }
 
 struct ArgError {
@@ -77,26 +93,14 @@ TEST(StringFormat, IntegersMatchPrintf) {
                              "%#X",    "%#010x", "%-#8x|", "%08.3x", "%+u",   "% x",   "%+-6d|",
                              "%- 6i|", "%#5o",   "%.10o",  "%0-5d|", "%#.3x", "%5.5d", "%012d"};
     const int values[] = {0, 1, -1, 7, -7, 42, 255, -255, 4096, 123456789, INT_MAX, INT_MIN};
-    for (const char* format : formats) {
-        for (int value : values) {
-            EXPECT_EQ(cFormat(format, value),
-                      utf8(CStringFormat(stringConv::fromUTF8(format)).doInt(value).toString()))
-                << format << " with " << value;
-        }
-    }
+    expectLikePrintf(formats, values);
 }
 
 TEST(StringFormat, SixtyFourBitAndNarrowIntegersMatchPrintf) {
     const char* formats[] = {"%lld", "%20lld", "%-+22lld|", "%llu",
                              "%llx", "%#llX",  "%llo",      "%.25lld"};
     const long long values[] = {0, -1, LLONG_MAX, LLONG_MIN, 0x123456789ALL, -9876543210LL};
-    for (const char* format : formats) {
-        for (long long value : values) {
-            EXPECT_EQ(cFormat(format, value),
-                      utf8(CStringFormat(stringConv::fromUTF8(format)).doInt(value).toString()))
-                << format << " with " << value;
-        }
-    }
+    expectLikePrintf(formats, values);
     // Unsigned 64-bit values print unsigned even under %d.
     EXPECT_EQ("18446744073709551615", utf8(CStringFormat("%d").doInt(UINT64_MAX).toString()));
     EXPECT_EQ("ffffffffffffffff", utf8(CStringFormat("%x").doInt(int64_t{-1}).toString()));
@@ -112,13 +116,7 @@ TEST(StringFormat, FloatingPointMatchesPrintf) {
                              "% f", "%-+12.4e|", "%g",     "%.15g",  "%.f"};
     const double values[] = {0.0,       -0.0, 1.5,   -2.25,      3.14159265358979,
                              1234567.0, 1e-7, 1e300, -123456.789};
-    for (const char* format : formats) {
-        for (double value : values) {
-            EXPECT_EQ(cFormat(format, value),
-                      utf8(CStringFormat(stringConv::fromUTF8(format)).doDouble(value).toString()))
-                << format << " with " << value;
-        }
-    }
+    expectLikePrintf(formats, values);
     // An integer pushed into a floating-point field is converted to double.
     EXPECT_EQ("7.00", utf8(CStringFormat("%.2f").doInt(7).toString()));
     EXPECT_EQ("-3.000000e+00", utf8(CStringFormat("%e").doInt(-3).toString()));
@@ -196,21 +194,9 @@ TEST(StringFormat, StarWidthAndPrecisionTakeTheNextIntegers) {
 }
 
 TEST(StringFormat, LengthModifiersAreReadAndIgnored) {
-    P<IString> text = CStringFormat("%ld %lld %hd %hhd %Lf %zu %jd %td %I64d %I32x %lc %ls")
-                          .doInt(1)
-                          .doInt(2)
-                          .doInt(3)
-                          .doInt(4)
-                          .doDouble(5)
-                          .doInt(6)
-                          .doInt(7)
-                          .doInt(8)
-                          .doInt(9)
-                          .doInt(10)
-                          .doChar(U'k')
-                          .doString("s")
-                          .toString();
-    EXPECT_EQ("1 2 3 4 5.000000 6 7 8 9 a k s", utf8(text));
+    EXPECT_EQ("1 2 3 4 5.000000 6 7 8 9 a k s",
+              utf8(formatString("%ld %lld %hd %hhd %Lf %zu %jd %td %I64d %I32x %lc %ls", 1, 2, 3, 4,
+                                5.0, 6, 7, 8, 9, 10, U'k', "s")));
 }
 
 TEST(StringFormat, FlagsAreLimitedToSix) {
@@ -272,47 +258,44 @@ TEST(StringFormat, MismatchedArgumentsNameTheOperation) {
 }
 
 TEST(StringFormat, StarFieldsAcceptOnlyIntegers) {
-    const char* width = "expected integer value (field width) in '%*d'";
-    const char* precision = "expected integer value (field precision) in '%.*f'";
-    ArgError e = catchArgError([] { CStringFormat("%*d").doString(str("x")); });
-    EXPECT_EQ("CStringFormat::doString", e.method);
-    EXPECT_EQ(width, e.argument);
-    e = catchArgError([] { CStringFormat("%*d").doDouble(4.0); });
-    EXPECT_EQ("CStringFormat::doDouble", e.method);
-    EXPECT_EQ(width, e.argument);
-    e = catchArgError([] { CStringFormat("%*d").doChar(U'4'); });
-    EXPECT_EQ("CStringFormat::doChar", e.method);
-    EXPECT_EQ(width, e.argument);
-    e = catchArgError([] { CStringFormat("%.*f").doDouble(2.0); });
-    EXPECT_EQ("CStringFormat::doDouble", e.method);
-    EXPECT_EQ(precision, e.argument);
-    // The width is taken; the precision still waits for its integer.
-    e = catchArgError([] { CStringFormat("%*.*s").doInt(3).doString("abc"); });
-    EXPECT_EQ("CStringFormat::doString", e.method);
-    EXPECT_EQ("expected integer value (field precision) in '%*.*s'", e.argument);
+    const std::string width = "expected integer value (field width) in '%*d'";
+    const std::string precision = "expected integer value (field precision) in '%.*f'";
+    const struct {
+        std::function<void()> push;
+        const char* method;
+        std::string argument;
+    } cases[] = {
+        {[] { CStringFormat("%*d").doString(str("x")); }, "CStringFormat::doString", width},
+        {[] { CStringFormat("%*d").doDouble(4.0); }, "CStringFormat::doDouble", width},
+        {[] { CStringFormat("%*d").doChar(U'4'); }, "CStringFormat::doChar", width},
+        {[] { CStringFormat("%.*f").doDouble(2.0); }, "CStringFormat::doDouble", precision},
+        // The width is taken; the precision still waits for its integer.
+        {[] { CStringFormat("%*.*s").doInt(3).doString("abc"); }, "CStringFormat::doString",
+         "expected integer value (field precision) in '%*.*s'"},
+    };
+    for (const auto& c : cases) {
+        ArgError e = catchArgError(c.push);
+        EXPECT_EQ(c.method, e.method) << c.argument;
+        EXPECT_EQ(c.argument, e.argument);
+    }
 }
 
 TEST(StringFormat, ResultBeforeAllArgumentsIsAnObjectStateError) {
-    auto reasonOf = [](const CStringFormat& format) -> std::string {
+    const std::string reason = "CStringFormat: not all parameters have been pushed in yet.";
+    auto expectIncomplete = [&](const CStringFormat& format) {
         try {
             format.toString();
+            ADD_FAILURE() << "no CInvalidObjectStateError";
         } catch (const CInvalidObjectStateError& e) {
-            return utf8(e.getMessage());
+            EXPECT_NE(std::string::npos, utf8(e.getMessage()).find(reason)) << utf8(e.getMessage());
         }
-        return "no error";
     };
-    const std::string reason = "CStringFormat: not all parameters have been pushed in yet.";
-    CStringFormat oneField("value: %d");
-    std::string message = reasonOf(oneField);
-    EXPECT_NE(std::string::npos, message.find(reason)) << message;
+    expectIncomplete(CStringFormat("value: %d"));
     CStringFormat starPending("%*d");
-    starPending.doInt(3);
-    EXPECT_NE(std::string::npos, reasonOf(starPending).find(reason));
+    expectIncomplete(starPending.doInt(3));
     CStringFormat twoFields("%d %d");
-    twoFields.doInt(1);
-    EXPECT_NE(std::string::npos, reasonOf(twoFields).find(reason));
-    twoFields.doInt(2);
-    EXPECT_EQ("1 2", utf8(twoFields.toString()));
+    expectIncomplete(twoFields.doInt(1));
+    EXPECT_EQ("1 2", utf8(twoFields.doInt(2).toString()));
 }
 
 TEST(StringFormat, FormatStringPushesByType) {
