@@ -1,9 +1,10 @@
 #include "diskTestSupport.h"
 
+#include "logTestSupport.h"
+
 #include "tamu/CMemoryIOStream.h"
 #include "tamu/CObjectError.h"
 #include "tamu/CURIError.h"
-#include "tamu/ILogManager.h"
 #include "tamu/IMemoryBlock.h"
 #include "tamu/IString.h"
 #include "tamu/interfaceCast.h"
@@ -56,20 +57,12 @@ void waitPipe(int fd) {
 }
 
 // The disk streams' log lines as "level message".
-class CLockLog : public CObject, public virtual ILog {
+class CLockLog : public CQuietLog {
 public:
-    void write(const P<IString>&, const P<IString>&) override {}
     void log(int32_t level, const P<IString>&, const P<IString>& message, int32_t,
              int32_t) override {
         lines.push_back(std::to_string(level) + " " + s(message));
     }
-    void setLevel(int32_t) override {}
-    int32_t getLevel() override { return 0; }
-    void logAtLevel0(const P<IString>&, const P<IString>&) override {}
-    void logAtLevel1(const P<IString>&, const P<IString>&) override {}
-    void logAtLevel2(const P<IString>&, const P<IString>&) override {}
-    void logAtLevel3(const P<IString>&, const P<IString>&) override {}
-    void logException(const P<IString>&, const CException&) override {}
 
     std::vector<std::string> lines;
 };

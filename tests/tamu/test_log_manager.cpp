@@ -1,3 +1,5 @@
+#include "logTestSupport.h"
+
 #include "tamu/CException.h"
 #include "tamu/CLogManager.h"
 #include "tamu/CMemoryManager.h"
@@ -26,7 +28,7 @@ std::string utf8(const P<IString>& s) {
 // unguarded so the thread sanitizer sees any two calls the manager lets in at once.
 using Journal = std::vector<std::string>;
 
-class CRecordingLog : public CObject, public virtual ILog {
+class CRecordingLog : public CQuietLog {
 public:
     CRecordingLog(std::string name, Journal& journal, bool* destroyed = nullptr)
         : m_name(std::move(name)), m_journal(journal), m_destroyed(destroyed) {}
@@ -45,13 +47,6 @@ public:
         record(" " + std::to_string(level) + " " + utf8(channel) + " " + utf8(message) + " " +
                std::to_string(a) + " " + std::to_string(b));
     }
-    void setLevel(int32_t) override {}
-    int32_t getLevel() override { return 0; }
-    void logAtLevel0(const P<IString>&, const P<IString>&) override {}
-    void logAtLevel1(const P<IString>&, const P<IString>&) override {}
-    void logAtLevel2(const P<IString>&, const P<IString>&) override {}
-    void logAtLevel3(const P<IString>&, const P<IString>&) override {}
-    void logException(const P<IString>&, const CException&) override {}
 
     bool throws = false;
     std::atomic<int> overlaps{0};
@@ -128,7 +123,7 @@ TEST_F(LogManager, RemovalKeepsOrderDropsEmptiedChannelsAndReleases) {
     manager->addListener(str("disk"), a.get());
     manager->addListener(str("disk"), b);
     manager->addListener(str("disk"), c.get());
-    bOwner = nullptr; // the manager holds B's only reference
+    bOwner = nullptr;                              // the manager holds B's only reference
     manager->removeListener(str("disk"), d.get()); // unknown listeners and channels: ignored
     manager->removeListener(str("net"), a.get());
 

@@ -47,6 +47,12 @@ void expectLikePrintf(const char* const (&formats)[F], const T (&values)[V]) {
     }
 }
 
+// The text of one format with its arguments, pushed by their types.
+template <class Format, class... Args>
+std::string fmt(const Format& format, const Args&... args) {
+    return utf8(formatString(format, args...));
+}
+
 struct ArgError {
     std::string method;
     std::string argument;
@@ -80,10 +86,9 @@ TEST(StringFormat, LiteralTextAndPercentSigns) {
     EXPECT_EQ("%a%%b%", utf8(CStringFormat("%%a%%%%b%%").toString()));
     EXPECT_EQ("", utf8(CStringFormat("").toString()));
     EXPECT_EQ("", utf8(CStringFormat(P<IString>()).toString()));
-    EXPECT_EQ("x=5, 100%", utf8(CStringFormat("x=%d, 100%%").doInt(5).toString()));
+    EXPECT_EQ("x=5, 100%", fmt("x=%d, 100%%", 5));
     // Non-ASCII literal text survives a format held in another encoding.
-    EXPECT_EQ("\xC3\xA9t\xC3\xA9 7 \xE2\x82\xAC",
-              utf8(CStringFormat(str(u"\u00E9t\u00E9 %d \u20AC")).doInt(7).toString()));
+    EXPECT_EQ("\xC3\xA9t\xC3\xA9 7 \xE2\x82\xAC", fmt(str(u"\u00E9t\u00E9 %d \u20AC"), 7));
 }
 
 TEST(StringFormat, IntegersMatchPrintf) {
@@ -102,12 +107,12 @@ TEST(StringFormat, SixtyFourBitAndNarrowIntegersMatchPrintf) {
     const long long values[] = {0, -1, LLONG_MAX, LLONG_MIN, 0x123456789ALL, -9876543210LL};
     expectLikePrintf(formats, values);
     // Unsigned 64-bit values print unsigned even under %d.
-    EXPECT_EQ("18446744073709551615", utf8(CStringFormat("%d").doInt(UINT64_MAX).toString()));
-    EXPECT_EQ("ffffffffffffffff", utf8(CStringFormat("%x").doInt(int64_t{-1}).toString()));
+    EXPECT_EQ("18446744073709551615", fmt("%d", UINT64_MAX));
+    EXPECT_EQ("ffffffffffffffff", fmt("%x", int64_t{-1}));
     // The width of the argument's type decides the two's complement, as for printf's %hx.
-    EXPECT_EQ("ff", utf8(CStringFormat("%x").doInt(int8_t{-1}).toString()));
-    EXPECT_EQ("65535", utf8(CStringFormat("%u").doInt(int16_t{-1}).toString()));
-    EXPECT_EQ("-128", utf8(CStringFormat("%d").doInt(int8_t{-128}).toString()));
+    EXPECT_EQ("ff", fmt("%x", int8_t{-1}));
+    EXPECT_EQ("65535", fmt("%u", int16_t{-1}));
+    EXPECT_EQ("-128", fmt("%d", int8_t{-128}));
 }
 
 TEST(StringFormat, FloatingPointMatchesPrintf) {
@@ -118,8 +123,8 @@ TEST(StringFormat, FloatingPointMatchesPrintf) {
                              1234567.0, 1e-7, 1e300, -123456.789};
     expectLikePrintf(formats, values);
     // An integer pushed into a floating-point field is converted to double.
-    EXPECT_EQ("7.00", utf8(CStringFormat("%.2f").doInt(7).toString()));
-    EXPECT_EQ("-3.000000e+00", utf8(CStringFormat("%e").doInt(-3).toString()));
+    EXPECT_EQ("7.00", fmt("%.2f", 7));
+    EXPECT_EQ("-3.000000e+00", fmt("%e", -3));
 }
 
 TEST(StringFormat, FloatingPointIgnoresTheLocalesDecimalComma) {
@@ -137,7 +142,7 @@ TEST(StringFormat, FloatingPointIgnoresTheLocalesDecimalComma) {
         GTEST_SKIP() << "cannot build a de_DE locale";
     locale_t previous = uselocale(german);
     std::string crt = cFormat("%.1f", 1.5);
-    std::string ours = utf8(CStringFormat("%.1f|%g").doDouble(1.5).doDouble(0.25).toString());
+    std::string ours = fmt("%.1f|%g", 1.5, 0.25);
     uselocale(previous);
     freelocale(german);
     ASSERT_EQ("1,5", crt); // the locale does change the C runtime's output
@@ -145,52 +150,41 @@ TEST(StringFormat, FloatingPointIgnoresTheLocalesDecimalComma) {
 }
 
 TEST(StringFormat, StringsArePaddedAndCutByCharacters) {
-    EXPECT_EQ("   ab|ab   |",
-              utf8(CStringFormat("%5s|%-5s|").doString(str("ab")).doString(str("ab")).toString()));
-    EXPECT_EQ("ab", utf8(CStringFormat("%.2s").doString(str("abcdef")).toString()));
-    EXPECT_EQ("[  abc]", utf8(CStringFormat("[%5.3s]").doString("abcdef").toString()));
-    EXPECT_EQ("abcdef", utf8(CStringFormat("%3s").doString("abcdef").toString()));
-    EXPECT_EQ("abc", utf8(CStringFormat("%.9s").doString("abc").toString()));
-    EXPECT_EQ("", utf8(CStringFormat("%.0s").doString("abc").toString()));
+    EXPECT_EQ("   ab|ab   |", fmt("%5s|%-5s|", str("ab"), str("ab")));
+    EXPECT_EQ("ab", fmt("%.2s", str("abcdef")));
+    EXPECT_EQ("[  abc]", fmt("[%5.3s]", "abcdef"));
+    EXPECT_EQ("abcdef", fmt("%3s", "abcdef"));
+    EXPECT_EQ("abc", fmt("%.9s", "abc"));
+    EXPECT_EQ("", fmt("%.0s", "abc"));
     // Width and precision count characters, not bytes.
-    EXPECT_EQ("  \xC3\xA9\xE2\x82\xAC|\xC3\xA9", utf8(CStringFormat("%4s|%.1s")
-                                                          .doString(str(u"\u00E9\u20AC"))
-                                                          .doString(str(U"\u00E9\u20AC"))
-                                                          .toString()));
+    EXPECT_EQ("  \xC3\xA9\xE2\x82\xAC|\xC3\xA9",
+              fmt("%4s|%.1s", str(u"\u00E9\u20AC"), str(U"\u00E9\u20AC")));
     // The '0' flag does not zero-pad strings.
-    EXPECT_EQ("   ab", utf8(CStringFormat("%05s").doString("ab").toString()));
-    EXPECT_EQ("[]", utf8(CStringFormat("[%s]").doString(P<IString>()).toString()));
+    EXPECT_EQ("   ab", fmt("%05s", "ab"));
+    EXPECT_EQ("[]", fmt("[%s]", P<IString>()));
 }
 
 TEST(StringFormat, OtherArgumentsIntoStringAndIntegerFields) {
-    EXPECT_EQ("  -42|4294967295",
-              utf8(CStringFormat("%5s|%s").doInt(-42).doInt(uint32_t{4294967295u}).toString()));
-    EXPECT_EQ("12", utf8(CStringFormat("%.2s").doInt(12345).toString()));
-    EXPECT_EQ("\xE2\x82\xAC  |", utf8(CStringFormat("%-3s|").doChar(U'\u20AC').toString()));
-    EXPECT_EQ(
-        "65 0x41 8364",
-        utf8(CStringFormat("%d %#x %u").doChar(U'A').doChar(U'A').doChar(U'\u20AC').toString()));
+    EXPECT_EQ("  -42|4294967295", fmt("%5s|%s", -42, uint32_t{4294967295u}));
+    EXPECT_EQ("12", fmt("%.2s", 12345));
+    EXPECT_EQ("\xE2\x82\xAC  |", fmt("%-3s|", U'\u20AC'));
+    EXPECT_EQ("65 0x41 8364", fmt("%d %#x %u", U'A', U'A', U'\u20AC'));
 }
 
 TEST(StringFormat, CharacterFields) {
-    EXPECT_EQ("x", utf8(CStringFormat("%c").doChar(U'x').toString()));
-    EXPECT_EQ("  \xC3\xA9|\xE2\x82\xAC  |",
-              utf8(CStringFormat("%3c|%-3C|").doChar(U'\u00E9').doChar(U'\u20AC').toString()));
-    EXPECT_EQ(cFormat("[%4c][%-4c]", 'q', 'r'),
-              utf8(CStringFormat("[%4c][%-4c]").doChar(U'q').doChar(U'r').toString()));
+    EXPECT_EQ("x", fmt("%c", U'x'));
+    EXPECT_EQ("  \xC3\xA9|\xE2\x82\xAC  |", fmt("%3c|%-3C|", U'\u00E9', U'\u20AC'));
+    EXPECT_EQ(cFormat("[%4c][%-4c]", 'q', 'r'), fmt("[%4c][%-4c]", U'q', U'r'));
 }
 
 TEST(StringFormat, StarWidthAndPrecisionTakeTheNextIntegers) {
-    EXPECT_EQ("   7", utf8(CStringFormat("%*d").doInt(4).doInt(7).toString()));
-    EXPECT_EQ(cFormat("%*d|", -4, 7), utf8(CStringFormat("%*d|").doInt(-4).doInt(7).toString()));
-    EXPECT_EQ(cFormat("%.*f", 2, 3.14159),
-              utf8(CStringFormat("%.*f").doInt(2).doDouble(3.14159).toString()));
-    EXPECT_EQ(cFormat("%*.*f|", -9, 3, 2.5),
-              utf8(CStringFormat("%*.*f|").doInt(-9).doInt(3).doDouble(2.5).toString()));
-    EXPECT_EQ(cFormat("%.*d", -1, 5), utf8(CStringFormat("%.*d").doInt(-1).doInt(5).toString()));
-    EXPECT_EQ("[  abc]",
-              utf8(CStringFormat("[%*.*s]").doInt(5).doInt(3).doString("abcdef").toString()));
-    EXPECT_EQ("  x", utf8(CStringFormat("%*c").doInt(int64_t{3}).doChar(U'x').toString()));
+    EXPECT_EQ("   7", fmt("%*d", 4, 7));
+    EXPECT_EQ(cFormat("%*d|", -4, 7), fmt("%*d|", -4, 7));
+    EXPECT_EQ(cFormat("%.*f", 2, 3.14159), fmt("%.*f", 2, 3.14159));
+    EXPECT_EQ(cFormat("%*.*f|", -9, 3, 2.5), fmt("%*.*f|", -9, 3, 2.5));
+    EXPECT_EQ(cFormat("%.*d", -1, 5), fmt("%.*d", -1, 5));
+    EXPECT_EQ("[  abc]", fmt("[%*.*s]", 5, 3, "abcdef"));
+    EXPECT_EQ("  x", fmt("%*c", int64_t{3}, U'x'));
 }
 
 TEST(StringFormat, LengthModifiersAreReadAndIgnored) {
@@ -200,7 +194,7 @@ TEST(StringFormat, LengthModifiersAreReadAndIgnored) {
 }
 
 TEST(StringFormat, FlagsAreLimitedToSix) {
-    EXPECT_EQ(cFormat("%-+0 #-d|", 5), utf8(CStringFormat("%-+0 #-d|").doInt(5).toString()));
+    EXPECT_EQ(cFormat("%-+0 #-d|", 5), fmt("%-+0 #-d|", 5));
     ArgError e = catchArgError([] { CStringFormat("ab %-+0 #-+d"); });
     EXPECT_EQ("CStringFormat::goToNextFormatField", e.method);
     EXPECT_EQ("too many field flags specified in 'ab %-+0 #-+d'", e.argument);
