@@ -93,6 +93,10 @@ TEST(ObjectLifetime, CopiesSharingAndSelfAssignmentKeepTheCountAndOneDeath) {
     {
         P<CCounted> p = adopt(new CCounted(&destroyed));
         EXPECT_EQ(p->getRefCount(), 1);
+        // Self-assignment of the only reference must not release it first.
+        P<CCounted>& alias = p;
+        p = alias;
+        EXPECT_EQ(p->getRefCount(), 1);
         P<IFoo> copy = p;
         EXPECT_EQ(p->getRefCount(), 2);
         P<IFoo> moved = std::move(copy);
@@ -102,8 +106,6 @@ TEST(ObjectLifetime, CopiesSharingAndSelfAssignmentKeepTheCountAndOneDeath) {
             P<CCounted> shared(p.get());
             EXPECT_EQ(p->getRefCount(), 3);
         }
-        P<CCounted>& alias = p;
-        p = alias;
         EXPECT_EQ(p->getRefCount(), 2);
         EXPECT_EQ(destroyed, 0);
     }
