@@ -4,6 +4,7 @@
 // the plug-in's FLAC workers the way a framework application does.
 
 #include "TestHost.h"
+#include "toolRunner.h"
 
 #include "orxa/audio/CAudioChunk.h"
 #include "orxa/audio/IAudioChunk.h"
@@ -21,7 +22,6 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -43,25 +43,6 @@ inline void writeBytes(const std::string& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
-}
-
-// Runs a shell command quietly; its exit status.
-inline int run(const std::string& command) {
-    return std::system((command + " >/dev/null 2>&1").c_str());
-}
-
-// The first line a command prints.
-inline std::string output(const std::string& command) {
-    std::string text;
-    if (FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r")) {
-        char buffer[256];
-        if (fgets(buffer, sizeof buffer, pipe))
-            text = buffer;
-        pclose(pipe);
-    }
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-        text.pop_back();
-    return text;
 }
 
 inline void putLE(Bytes& out, uint64_t value, int bytes) {
@@ -165,10 +146,6 @@ struct Decoded {
 class FlacTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/orxa-flac-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_folder = pattern;
         m_log = tamu::make<testhost::CTestHostLog>();
         m_memory = tamu::make<tamu::CMemoryManager>(30);
         m_host = tamu::make<testhost::CTestPluginHost>(m_log, m_memory);
@@ -176,12 +153,14 @@ protected:
         ASSERT_TRUE(m_plugin);
     }
 
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_folder, ignored);
-    }
+    std::string pathOf(const std::string& name) const { return (m_dir / name).string(); }
 
-    std::string pathOf(const std::string& name) const { return m_folder + "/" + name; }
+    // Runs a command that must succeed; what it printed.
+    std::string check(const std::string& command) const {
+        toolrunner::Result result = m_dir.run(command);
+        EXPECT_EQ(result.status, 0) << command << "\n" << result.err;
+        return result.out;
+    }
 
     std::string wavFile(const std::string& name, int rate, int channels, int bits,
                         double seconds) const {
@@ -191,22 +170,19 @@ protected:
 
     std::string encodeWithFlac(const std::string& wav, const std::string& name,
                                const std::string& options) const {
-        std::string command =
-            "flac -s -f --lax --channel-map=none " + options + " -o " + pathOf(name) + " " + wav;
-        EXPECT_EQ(run(command), 0) << command;
+        check("flac -s -f --lax --channel-map=none " + options + " -o " + pathOf(name) + " " + wav);
         return pathOf(name);
     }
 
     // flac's own decoding: the samples of the WAV file it writes, all channels.
     Bytes flacDecoded(const std::string& flacPath) const {
         std::string wav = flacPath + ".decoded.wav";
-        std::string command = "flac -s -d -f -o " + wav + " " + flacPath;
-        EXPECT_EQ(run(command), 0) << command;
+        check("flac -s -d -f -o " + wav + " " + flacPath);
         return wavData(readBytes(wav));
     }
 
     int64_t metaflacNumber(const std::string& flacPath, const char* what) const {
-        std::string text = output(std::string("metaflac --show-") + what + " " + flacPath);
+        std::string text = check(std::string("metaflac --show-") + what + " " + flacPath);
         return text.empty() ? -1 : std::stoll(text);
     }
 
@@ -267,7 +243,7 @@ protected:
         return count;
     }
 
-    std::string m_folder;
+    toolrunner::ScratchDir m_dir;
     tamu::P<testhost::CTestHostLog> m_log;
     tamu::P<tamu::IMemoryManager> m_memory;
     tamu::P<testhost::CTestPluginHost> m_host;

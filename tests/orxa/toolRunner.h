@@ -46,7 +46,7 @@ class ScratchDir {
 public:
     ScratchDir() {
         std::string pattern =
-            (std::filesystem::temp_directory_path() / "orxa-host-XXXXXX").string();
+            (std::filesystem::temp_directory_path() / "orxa-test-XXXXXX").string();
         m_path = ::mkdtemp(pattern.data());
     }
     ScratchDir(const ScratchDir&) = delete;
