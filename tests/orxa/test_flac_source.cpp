@@ -187,6 +187,14 @@ INSTANTIATE_TEST_SUITE_P(Layouts, FlacSourceConversion,
                          [](const auto& info) { return layoutName(info.param); });
 
 TEST_F(FlacSource, LogsItsProgressAndOpensOnce) {
+    // Never opened, a source closes quietly and refuses to decode.
+    P<orxa::common::IAudioSource> none = this->source(pathOf("none.flac"), 44100, 2, 2);
+    none->close();
+    EXPECT_EQ(countLines(2, "none.flac closed"), 1);
+    EXPECT_THROW(none->isAtEnd(), COrxaError);
+    EXPECT_THROW(none->getNextAudioChunk(), COrxaError);
+    EXPECT_THROW(none->skipTo(1.0), COrxaError);
+
     std::string flac = stereoFile();
     P<orxa::common::IAudioSource> source = this->source(flac, 44100, 2, 2);
     EXPECT_FALSE(source->isOpen());
@@ -199,7 +207,7 @@ TEST_F(FlacSource, LogsItsProgressAndOpensOnce) {
 
     source->close();
     EXPECT_FALSE(source->isOpen());
-    EXPECT_EQ(countLines(2, "CFLACSource: "), 2);
+    EXPECT_EQ(countLines(2, "CFLACSource: "), 3);
     EXPECT_EQ(countLines(2, "in.flac closed"), 1);
     // The duration found stays known after close.
     EXPECT_DOUBLE_EQ(source->getDuration(), 0.5);
@@ -207,15 +215,6 @@ TEST_F(FlacSource, LogsItsProgressAndOpensOnce) {
     // Opened again, it starts from the beginning.
     source->open();
     EXPECT_EQ(decodeAll(*source).pcm.size(), 22050u * 4);
-}
-
-TEST_F(FlacSource, NeverOpenedSourceClosesQuietlyAndRefusesToDecode) {
-    P<orxa::common::IAudioSource> source = this->source(pathOf("none.flac"), 44100, 2, 2);
-    source->close();
-    EXPECT_EQ(countLines(2, "none.flac closed"), 1);
-    EXPECT_THROW(source->isAtEnd(), COrxaError);
-    EXPECT_THROW(source->getNextAudioChunk(), COrxaError);
-    EXPECT_THROW(source->skipTo(1.0), COrxaError);
 }
 
 TEST_F(FlacSource, SkipsToATimeAndGoesOnWithTheNextFrame) {
@@ -240,16 +239,13 @@ TEST_F(FlacSource, SkipsToATimeAndGoesOnWithTheNextFrame) {
     EXPECT_TRUE(source->isAtEnd());
 }
 
-TEST_F(FlacSource, OffersTheFileTagsAndItsOwnLayout) {
+TEST_F(FlacSource, OffersTheFileTagsInTheirOrder) {
     std::string flac = encodeWithFlac(wavFile("in.wav", 44100, 6, 16, 0.2), "in.flac",
                                       "-T TITLE=Ünïcode -T ARTIST=one -T ARTIST=two");
     P<orxa::common::IAudioSource> source = this->source(flac, 44100, 2, 2);
-    EXPECT_EQ(source->getChannelCode(), 3);
     source->open();
-    auto* info = tamu::interfaceCast<orxa::common::IAudioStreamInfo>(source.get(), false);
-    ASSERT_NE(info, nullptr);
-    EXPECT_EQ(info->getStreamChannels(), 6);
-    P<tamu::IConstArray> tags = info->getStreamTags();
+    P<tamu::IConstArray> tags =
+        tamu::interfaceCast<orxa::common::IAudioStreamInfo>(source)->getStreamTags();
     std::vector<std::string> texts;
     for (int32_t i = 0; i < tags->getCount(); ++i) {
         P<tamu::IString> tag = tamu::interfaceCast<tamu::IString>(tags->get(i));
