@@ -129,9 +129,14 @@ inline Bytes firstTwoChannels(const Bytes& pcm, int channels, int bytes) {
     return out;
 }
 
-// A test name for a wanted layout: anything with a rate, channels and bytes per sample.
-template <class Layout>
-std::string layoutName(const Layout& layout) {
+// The layout a host asks a worker for.
+struct PcmLayout {
+    int rate;
+    int channels;
+    int bytes;
+};
+
+inline std::string layoutName(const PcmLayout& layout) {
     return std::to_string(layout.rate) + "Hz_" + std::to_string(layout.channels) + "ch_" +
            std::to_string(layout.bytes) + "bytes";
 }

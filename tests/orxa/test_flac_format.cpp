@@ -10,13 +10,7 @@ using tamu::P;
 
 namespace {
 
-struct Layout {
-    int rate;
-    int channels;
-    int bytes;
-};
-
-Bytes makePcm(const Layout& layout, int frames) {
+Bytes makePcm(const PcmLayout& layout, int frames) {
     return sinePcm(layout.rate, layout.channels, 8 * layout.bytes, frames);
 }
 
@@ -42,14 +36,14 @@ protected:
     }
 };
 
-class FlacEncodeMatrix : public FlacFormat, public ::testing::WithParamInterface<Layout> {};
+class FlacEncodeMatrix : public FlacFormat, public ::testing::WithParamInterface<PcmLayout> {};
 
 } // namespace
 
 // What a host writes comes back from flac's own decoder byte for byte, in a file that flac
 // accepts and whose STREAMINFO was rewritten at the end.
 TEST_P(FlacEncodeMatrix, FlacDecodesExactlyWhatWasWritten) {
-    const Layout layout = GetParam();
+    const PcmLayout layout = GetParam();
     const int frames = layout.rate / 3 + 123;
     const Bytes pcm = makePcm(layout, frames);
     std::string path = pathOf("out.flac");
@@ -72,10 +66,10 @@ TEST_P(FlacEncodeMatrix, FlacDecodesExactlyWhatWasWritten) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, FlacEncodeMatrix,
-                         ::testing::Values(Layout{44100, 2, 2}, Layout{44100, 1, 2},
-                                           Layout{48000, 2, 1}, Layout{22050, 1, 1},
-                                           Layout{96000, 2, 3}, Layout{8000, 1, 3},
-                                           Layout{32000, 2, 4}),
+                         ::testing::Values(PcmLayout{44100, 2, 2}, PcmLayout{44100, 1, 2},
+                                           PcmLayout{48000, 2, 1}, PcmLayout{22050, 1, 1},
+                                           PcmLayout{96000, 2, 3}, PcmLayout{8000, 1, 3},
+                                           PcmLayout{32000, 2, 4}),
                          [](const auto& info) { return layoutName(info.param); });
 
 // Dropped without close, a format still finishes its file; opened again after close, it

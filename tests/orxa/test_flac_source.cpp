@@ -119,6 +119,17 @@ protected:
         return at;
     }
 
+    // `file` written as `name` and decoded to its end with the file's own layout.
+    Decoded decodeBytes(const std::string& name, const Bytes& file) {
+        writeBytes(pathOf(name), file);
+        P<orxa::common::IAudioSource> source = this->source(pathOf(name), 44100, 2, 2);
+        source->open();
+        Decoded decoded = decodeAll(*source);
+        EXPECT_TRUE(source->isAtEnd());
+        EXPECT_THROW(source->getNextAudioChunk(), COrxaEOFError);
+        return decoded;
+    }
+
     // "name: message" of what open throws. The source stays until the test ends, so that its
     // destructor adds nothing to the log the test reads.
     std::string openFailure(const std::string& name) {
@@ -137,20 +148,14 @@ protected:
     P<orxa::common::IAudioSource> m_failed;
 };
 
-struct Conversion {
-    int rate;
-    int channels;
-    int bytes;
-};
-
-class FlacSourceConversion : public FlacSource, public ::testing::WithParamInterface<Conversion> {};
+class FlacSourceConversion : public FlacSource, public ::testing::WithParamInterface<PcmLayout> {};
 
 } // namespace
 
 // A file whose layout differs from the wanted one comes out converted, at its full length:
 // total samples x wanted rate / file rate, within one frame.
 TEST_P(FlacSourceConversion, ConvertsToTheWantedLayoutAtFullLength) {
-    const Conversion wanted = GetParam();
+    const PcmLayout wanted = GetParam();
     std::string flac = stereoFile(1.0);
     const int64_t total = metaflacNumber(flac, "total-samples");
     P<orxa::common::IAudioSource> source =
@@ -181,9 +186,9 @@ TEST_P(FlacSourceConversion, ConvertsToTheWantedLayoutAtFullLength) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, FlacSourceConversion,
-                         ::testing::Values(Conversion{48000, 2, 2}, Conversion{44100, 1, 2},
-                                           Conversion{44100, 2, 1}, Conversion{44100, 2, 3},
-                                           Conversion{22050, 1, 1}),
+                         ::testing::Values(PcmLayout{48000, 2, 2}, PcmLayout{44100, 1, 2},
+                                           PcmLayout{44100, 2, 1}, PcmLayout{44100, 2, 3},
+                                           PcmLayout{22050, 1, 1}),
                          [](const auto& info) { return layoutName(info.param); });
 
 TEST_F(FlacSource, LogsItsProgressAndOpensOnce) {
@@ -296,16 +301,10 @@ TEST_F(FlacSource, TruncatedFileGivesTheAudioUpToTheCut) {
     const Bytes expected = flacDecoded(flac);
     Bytes file = readBytes(flac);
     file.resize(file.size() * 2 / 3);
-    writeBytes(pathOf("cut.flac"), file);
-
-    P<orxa::common::IAudioSource> source = this->source(pathOf("cut.flac"), 44100, 2, 2);
-    source->open();
-    Decoded decoded = decodeAll(*source);
+    Decoded decoded = decodeBytes("cut.flac", file);
     EXPECT_GT(decoded.pcm.size(), 0u);
     EXPECT_LT(decoded.pcm.size(), expected.size());
     EXPECT_TRUE(std::equal(decoded.pcm.begin(), decoded.pcm.end(), expected.begin()));
-    EXPECT_TRUE(source->isAtEnd());
-    EXPECT_THROW(source->getNextAudioChunk(), COrxaEOFError);
 }
 
 TEST_F(FlacSource, DamagedFrameIsLoggedAndDecodingGoesOn) {
@@ -321,11 +320,7 @@ TEST_F(FlacSource, DamagedFrameIsLoggedAndDecodingGoesOn) {
     auto second = std::search(first + 1, file.end(), pattern.begin(), pattern.end());
     ASSERT_NE(second, file.end());
     second[-1] ^= 0x5A;
-    writeBytes(pathOf("damaged.flac"), file);
-
-    P<orxa::common::IAudioSource> source = this->source(pathOf("damaged.flac"), 44100, 2, 2);
-    source->open();
-    Decoded decoded = decodeAll(*source);
+    Decoded decoded = decodeBytes("damaged.flac", file);
     EXPECT_EQ(countLines(0, "CFLACSource: FLAC__STREAM_DECODER_ERROR_STATUS_FRAME_CRC_MISMATCH "
                             "(2) ignored in "),
               1);

@@ -169,12 +169,6 @@ TEST_F(FlacStreamFailures, SeekAndTellFailuresAreLoggedAsTheirHandlersDo) {
     EXPECT_EQ(countLines(2, "CFLACFormat: error init stream (failing:out.flac)"), 1);
     EXPECT_THROW(telling->writeAudioChunk(chunk()), COrxaError);
     EXPECT_NO_THROW(telling->close());
-    int tellLines = 0;
-    for (const testhost::LogLine& line : m_log->lines()) {
-        if (line.text.rfind("CFLACFormat: tellHandler", 0) == 0) {
-            EXPECT_EQ(line.text, "CFLACFormat: tellHandler failing:out.flac");
-            ++tellLines;
-        }
-    }
-    EXPECT_GE(tellLines, 1);
+    EXPECT_GE(countLines(2, "CFLACFormat: tellHandler failing:out.flac"), 1);
+    EXPECT_EQ(countLines(2, "cannot tell here"), 0);
 }
