@@ -212,28 +212,19 @@ TEST(SampleRateConverter, PacksEverySourceSizeToEveryTargetSize) {
             for (bool planar : {false, true}) {
                 SCOPED_TRACE(std::to_string(sourceBytes) + " -> " + std::to_string(targetBytes) +
                              (planar ? " planar" : " interleaved"));
-                // Left runs up the list, right runs down it.
-                std::vector<uint8_t> input;
+                // Left runs up the list, right runs down it; 8-bit sources keep the high byte.
                 const std::size_t n = values.size();
-                for (std::size_t j = 0; j < n; ++j) {
-                    encode(input, values[j], sourceBytes);
-                    encode(input, values[n - 1 - j], sourceBytes);
-                }
-                // 8-bit sources keep only the high byte.
-                const auto reduced = [&](int16_t v) {
+                const auto value = [&](bool right, std::size_t j) {
+                    const int16_t v = values[right ? n - 1 - j : j];
                     return sourceBytes == 1 ? static_cast<int16_t>((v >> 8) * 256) : v;
                 };
-                std::vector<uint8_t> expected;
-                if (planar) {
-                    for (std::size_t j = 0; j < n; ++j)
-                        expectPacked(expected, reduced(values[j]), targetBytes);
-                    for (std::size_t j = 0; j < n; ++j)
-                        expectPacked(expected, reduced(values[n - 1 - j]), targetBytes);
-                } else {
-                    for (std::size_t j = 0; j < n; ++j) {
-                        expectPacked(expected, reduced(values[j]), targetBytes);
-                        expectPacked(expected, reduced(values[n - 1 - j]), targetBytes);
-                    }
+                std::vector<uint8_t> input, expected;
+                for (std::size_t i = 0; i < 2 * n; ++i) {
+                    encode(input, values[i % 2 ? n - 1 - i / 2 : i / 2], sourceBytes);
+                    if (planar)
+                        expectPacked(expected, value(i >= n, i % n), targetBytes);
+                    else
+                        expectPacked(expected, value(i % 2, i / 2), targetBytes);
                 }
                 P<CSampleRateConverter> converter =
                     makeConverter({22050, 2, sourceBytes}, {22050, 2, targetBytes}, planar);
