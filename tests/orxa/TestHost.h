@@ -7,9 +7,9 @@
 #include "orxa/common/IOrxaPlugin.h"
 #include "orxa/common/IPluginHost.h"
 #include "tamu/CObject.h"
-#include "tamu/interfaceCast.h"
 #include "tamu/IMemoryManager.h"
 #include "tamu/IString.h"
+#include "tamu/interfaceCast.h"
 #include "tamu/stringConv.h"
 
 #include <dlfcn.h>
@@ -89,7 +89,7 @@ private:
 class PluginLibrary {
 public:
     using CreateFn = tamu::P<orxa::common::IOrxaPlugin>* (*)(tamu::P<orxa::common::IOrxaPlugin>*,
-                                                            orxa::common::IPluginHost*);
+                                                             orxa::common::IPluginHost*);
 
     explicit PluginLibrary(const char* path = ORXA_PLUGIN_PATH)
         : m_handle(dlopen(path, RTLD_NOW | RTLD_LOCAL)) {

@@ -34,22 +34,15 @@ private:
     int m_used = 0;
 };
 
-inline uint8_t crc8(const uint8_t* data, std::size_t size) {
-    uint8_t crc = 0;
-    for (std::size_t i = 0; i < size; ++i) {
-        crc ^= data[i];
+// FLAC's CRCs, most significant bit first from zero: CRC-8 (0x07) and CRC-16 (0x8005).
+template <typename T, T polynomial>
+T crc(const std::vector<uint8_t>& data) {
+    constexpr int top = 8 * sizeof(T) - 1;
+    T crc = 0;
+    for (uint8_t byte : data) {
+        crc = static_cast<T>(crc ^ (byte << (top - 7)));
         for (int b = 0; b < 8; ++b)
-            crc = static_cast<uint8_t>(crc & 0x80 ? (crc << 1) ^ 0x07 : crc << 1);
-    }
-    return crc;
-}
-
-inline uint16_t crc16(const uint8_t* data, std::size_t size) {
-    uint16_t crc = 0;
-    for (std::size_t i = 0; i < size; ++i) {
-        crc ^= static_cast<uint16_t>(data[i] << 8);
-        for (int b = 0; b < 8; ++b)
-            crc = static_cast<uint16_t>(crc & 0x8000 ? (crc << 1) ^ 0x8005 : crc << 1);
+            crc = static_cast<T>((crc >> top) & 1 ? (crc << 1) ^ polynomial : crc << 1);
     }
     return crc;
 }
@@ -94,7 +87,7 @@ public:
         out.put(0, 1);
         putUtf8(out, firstSample);
         out.put(blockSize - 1, 16);
-        out.put(crc8(out.bytes().data(), out.bytes().size()), 8);
+        out.put(crc<uint8_t, 0x07>(out.bytes()), 8);
         for (const std::vector<int32_t>& channel : samples) {
             out.put(0, 1);
             out.put(1, 6); // VERBATIM
@@ -105,7 +98,7 @@ public:
                         bits);
         }
         out.align();
-        out.put(crc16(out.bytes().data(), out.bytes().size()), 16);
+        out.put(crc<uint16_t, 0x8005>(out.bytes()), 16);
         m_file.insert(m_file.end(), out.bytes().begin(), out.bytes().end());
     }
 
@@ -117,12 +110,9 @@ private:
             out.put(value, 8);
             return;
         }
-        int extra = value < 0x800         ? 1
-                    : value < 0x10000     ? 2
-                    : value < 0x200000    ? 3
-                    : value < 0x4000000   ? 4
-                    : value < 0x80000000u ? 5
-                                          : 6;
+        int extra = 1; // continuation bytes, each carrying 6 bits
+        while (value >> (5 * extra + 6))
+            ++extra;
         // The lead byte: extra + 1 ones, a zero, then the top bits.
         const uint64_t lead = ((0xFF00u >> (extra + 1)) & 0xFF);
         out.put(lead | (value >> (6 * extra)), 8);

@@ -1,10 +1,12 @@
 #pragma once
 
-// Reference files made at test time with the sox and flac command-line tools, and a host that
-// drives the plug-in's FLAC workers the way a framework application does.
+// Reference files made at test time with the flac command-line tools, and a host that drives
+// the plug-in's FLAC workers the way a framework application does.
 
 #include "TestHost.h"
+#include "toolRunner.h"
 
+#include "orxa/audio/CAudioChunk.h"
 #include "orxa/audio/IAudioChunk.h"
 #include "orxa/common/COrxaEOFError.h"
 #include "orxa/common/COrxaError.h"
@@ -12,6 +14,7 @@
 #include "orxa/common/IAudioSource.h"
 #include "orxa/common/workerOptions.h"
 #include "tamu/CMemoryManager.h"
+#include "tamu/IMemoryBlock.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +22,6 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -43,47 +45,36 @@ inline void writeBytes(const std::string& path, const Bytes& bytes) {
               static_cast<std::streamsize>(bytes.size()));
 }
 
-// Runs a shell command quietly; its exit status.
-inline int run(const std::string& command) {
-    return std::system((command + " >/dev/null 2>&1").c_str());
-}
-
-// The first line a command prints.
-inline std::string output(const std::string& command) {
-    std::string text;
-    if (FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r")) {
-        char buffer[256];
-        if (fgets(buffer, sizeof buffer, pipe))
-            text = buffer;
-        pclose(pipe);
-    }
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-        text.pop_back();
-    return text;
-}
-
 inline void putLE(Bytes& out, uint64_t value, int bytes) {
     for (int i = 0; i < bytes; ++i)
         out.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
-// A WAVE_FORMAT_EXTENSIBLE file whose valid-bits field may be narrower than its container,
-// which is how 12- and 20-bit audio reaches the flac encoder (sox cannot write it). Samples are
-// a sine on each channel (a different pitch each) plus a little noise, left-justified.
-inline void writeExtensibleWav(const std::string& path, int rate, int channels, int validBits,
-                               int frames) {
-    const int container = (validBits + 7) / 8;
-    Bytes data;
+// Deterministic PCM as this system lays it out: a sine per channel (a different pitch each)
+// plus a little noise, left-justified in whole bytes, 8-bit unsigned.
+inline Bytes sinePcm(int rate, int channels, int bits, int frames) {
+    const int container = (bits + 7) / 8;
+    Bytes pcm;
     uint32_t noise = 12345;
-    const double peak = std::ldexp(1.0, validBits - 1) - 1.0;
+    const double peak = std::ldexp(1.0, bits - 1) - 1.0;
     for (int i = 0; i < frames; ++i)
         for (int c = 0; c < channels; ++c) {
             noise = noise * 1664525u + 1013904223u;
             double wave = 0.7 * std::sin(2.0 * M_PI * (220.0 * (c + 1)) * i / rate) +
                           0.05 * (static_cast<double>(noise >> 8) / (1 << 24) - 0.5);
             auto sample = static_cast<int64_t>(std::lround(wave * peak));
-            putLE(data, static_cast<uint64_t>(sample << (8 * container - validBits)), container);
+            sample *= int64_t{1} << (8 * container - bits);
+            putLE(pcm, static_cast<uint64_t>(bits == 8 ? sample + 128 : sample), container);
         }
+    return pcm;
+}
+
+// A WAVE_FORMAT_EXTENSIBLE file whose valid-bits field may be narrower than its container,
+// which is how 12- and 20-bit audio reaches the flac encoder (sox cannot write it).
+inline void writeExtensibleWav(const std::string& path, int rate, int channels, int validBits,
+                               int frames) {
+    const int container = (validBits + 7) / 8;
+    const Bytes data = sinePcm(rate, channels, validBits, frames);
     Bytes file;
     auto tag = [&](const char* text) { file.insert(file.end(), text, text + 4); };
     tag("RIFF");
@@ -138,6 +129,18 @@ inline Bytes firstTwoChannels(const Bytes& pcm, int channels, int bytes) {
     return out;
 }
 
+// The layout a host asks a worker for.
+struct PcmLayout {
+    int rate;
+    int channels;
+    int bytes;
+};
+
+inline std::string layoutName(const PcmLayout& layout) {
+    return std::to_string(layout.rate) + "Hz_" + std::to_string(layout.channels) + "ch_" +
+           std::to_string(layout.bytes) + "bytes";
+}
+
 struct Decoded {
     Bytes pcm;
     std::vector<int32_t> chunkSizes;
@@ -148,10 +151,6 @@ struct Decoded {
 class FlacTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/orxa-flac-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_folder = pattern;
         m_log = tamu::make<testhost::CTestHostLog>();
         m_memory = tamu::make<tamu::CMemoryManager>(30);
         m_host = tamu::make<testhost::CTestPluginHost>(m_log, m_memory);
@@ -159,52 +158,52 @@ protected:
         ASSERT_TRUE(m_plugin);
     }
 
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_folder, ignored);
+    std::string pathOf(const std::string& name) const { return (m_dir / name).string(); }
+
+    // Runs a command that must succeed; what it printed.
+    std::string check(const std::string& command) const {
+        toolrunner::Result result = m_dir.run(command);
+        EXPECT_EQ(result.status, 0) << command << "\n" << result.err;
+        return result.out;
     }
 
-    std::string pathOf(const std::string& name) const { return m_folder + "/" + name; }
-
-    // A WAV file from sox: a sine on the even channels, white noise on the odd ones.
-    std::string soxWav(const std::string& name, int rate, int channels, int bits,
-                       double seconds) const {
-        std::ostringstream command;
-        command << "sox -n -r " << rate << " -c " << channels << " -b " << bits
-                << (bits == 8 ? " -e unsigned-integer " : " -e signed-integer ") << pathOf(name)
-                << " synth " << seconds << " sine 440 whitenoise vol 0.8";
-        EXPECT_EQ(run(command.str()), 0) << command.str();
+    std::string wavFile(const std::string& name, int rate, int channels, int bits,
+                        double seconds) const {
+        writeExtensibleWav(pathOf(name), rate, channels, bits, static_cast<int>(rate * seconds));
         return pathOf(name);
     }
 
     std::string encodeWithFlac(const std::string& wav, const std::string& name,
                                const std::string& options) const {
-        std::string command =
-            "flac -s -f --lax --channel-map=none " + options + " -o " + pathOf(name) + " " + wav;
-        EXPECT_EQ(run(command), 0) << command;
+        check("flac -s -f --lax --channel-map=none " + options + " -o " + pathOf(name) + " " + wav);
         return pathOf(name);
     }
 
     // flac's own decoding: the samples of the WAV file it writes, all channels.
     Bytes flacDecoded(const std::string& flacPath) const {
         std::string wav = flacPath + ".decoded.wav";
-        std::string command = "flac -s -d -f -o " + wav + " " + flacPath;
-        EXPECT_EQ(run(command), 0) << command;
+        check("flac -s -d -f -o " + wav + " " + flacPath);
         return wavData(readBytes(wav));
     }
 
     int64_t metaflacNumber(const std::string& flacPath, const char* what) const {
-        std::string text = output(std::string("metaflac --show-") + what + " " + flacPath);
+        std::string text = check(std::string("metaflac --show-") + what + " " + flacPath);
         return text.empty() ? -1 : std::stoll(text);
     }
 
-    tamu::P<orxa::common::IAudioSource> source(const std::string& path, int rate, int channels,
-                                               int bytes) const {
-        orxa::common::SourceOptions options{};
+    template <class Options>
+    static Options layout(int rate, int channels, int bytes) {
+        Options options{};
         options.size = sizeof options;
         options.sampleRate = rate;
         options.channels = channels;
         options.bytesPerSample = bytes;
+        return options;
+    }
+
+    tamu::P<orxa::common::IAudioSource> source(const std::string& path, int rate, int channels,
+                                               int bytes) const {
+        auto options = layout<orxa::common::SourceOptions>(rate, channels, bytes);
         tamu::P<orxa::common::ISource> created = m_plugin->createSource(
             tamu::stringConv::fromStd(path), orxa::common::sourceKind, 0, &options);
         EXPECT_TRUE(created);
@@ -213,15 +212,17 @@ protected:
 
     tamu::P<orxa::common::IAudioFormat> format(const std::string& path, int rate, int channels,
                                                int bytes) const {
-        orxa::common::FormatOptions options{};
-        options.size = sizeof options;
-        options.sampleRate = rate;
-        options.channels = channels;
-        options.bytesPerSample = bytes;
+        auto options = layout<orxa::common::FormatOptions>(rate, channels, bytes);
         tamu::P<orxa::common::IFormat> created = m_plugin->createFormat(
             tamu::stringConv::fromStd(path), orxa::common::formatKind, 0, &options);
         EXPECT_TRUE(created);
         return tamu::interfaceCast<orxa::common::IAudioFormat>(created);
+    }
+
+    tamu::P<orxa::audio::IAudioChunk> chunkOf(const uint8_t* data, size_t size) const {
+        tamu::P<tamu::IMemoryBlock> block = m_memory->allocate(static_cast<int32_t>(size));
+        std::copy(data, data + size, block->getData());
+        return tamu::make<orxa::audio::CAudioChunk>(0.0, block.get());
     }
 
     // Every chunk up to the empty pointer that marks the end.
@@ -247,7 +248,7 @@ protected:
         return count;
     }
 
-    std::string m_folder;
+    toolrunner::ScratchDir m_dir;
     tamu::P<testhost::CTestHostLog> m_log;
     tamu::P<tamu::IMemoryManager> m_memory;
     tamu::P<testhost::CTestPluginHost> m_host;

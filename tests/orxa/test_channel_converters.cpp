@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <functional>
 #include <typeindex>
 #include <vector>
 
@@ -25,94 +24,63 @@ int16_t refMix(int16_t d, int16_t s, bool attenuate) {
         return static_cast<int16_t>(dd + ss - (dd * ss) / 32767);
     return static_cast<int16_t>(dd + ss);
 }
-int16_t m(int16_t d, int16_t s) {
-    return refMix(d, s, false);
-}
-int16_t mA(int16_t d, int16_t s) {
-    return refMix(d, s, true);
-}
-
-using F = std::vector<int16_t>;
+// Every converter, in the order that decides ties, with what it writes to each target channel:
+// "-" is silence, otherwise source channels mixed left to right, "a" after one that is
+// attenuated (the first term alone is scaled, later ones are mixed in scaled).
 struct Row {
     std::type_index type;
     int sources, targets, acmod;
-    std::function<F(const F&)> rule;
+    std::vector<const char*> rule;
 };
-const auto copy = [](const F& s) { return s; };
-
-// Every converter, in the order that decides ties, with what it writes for one frame.
 const std::vector<Row> rows = {
-    {typeid(CC::CMonoToMonoConverter), 1, 1, -1, copy},
-    {typeid(CC::CMonoToStereoConverter), 1, 2, -1,
-     [](const F& s) {
-         return F{s[0], s[0]};
-     }},
-    {typeid(CC::CMonoTo3ChannelConverter), 1, 3, -1,
-     [](const F& s) {
-         return F{0, 0, s[0]};
-     }},
-    {typeid(CC::CMonoTo6ChannelConverter), 1, 6, -1,
-     [](const F& s) { return F{0, 0, s[0], 0, 0, 0}; }},
-    {typeid(CC::CStereoToMonoConverter), 2, 1, -1, [](const F& s) { return F{m(s[0], s[1])}; }},
-    {typeid(CC::CStereoToStereoConverter), 2, 2, -1, copy},
-    {typeid(CC::CStereoTo3ChannelConverter), 2, 3, -1,
-     [](const F& s) {
-         return F{s[0], s[1], 0};
-     }},
-    {typeid(CC::CStereoTo6ChannelConverter), 2, 6, -1,
-     [](const F& s) { return F{s[0], s[1], 0, 0, 0, 0}; }},
-    {typeid(CC::C3ChannelToMonoConverter), 3, 1, -1,
-     [](const F& s) { return F{m(m(s[2], s[0]), s[1])}; }},
-    {typeid(CC::C3ChannelToStereoConverter), 3, 2, -1,
-     [](const F& s) {
-         const auto c = static_cast<int16_t>(std::trunc(s[2] * std::sqrt(0.5)));
-         return F{m(c, s[0]), m(c, s[1])};
-     }},
-    {typeid(CC::C3ChannelTo3ChannelConverter), 3, 3, -1, copy},
-    {typeid(CC::C3ChannelTo6ChannelConverterAcmod4), 3, 6, 4,
-     [](const F& s) { return F{s[0], s[1], 0, 0, s[2], s[2]}; }},
-    {typeid(CC::C3ChannelTo6ChannelConverter), 3, 6, -1,
-     [](const F& s) { return F{s[0], s[1], s[2], 0, 0, 0}; }},
-    {typeid(CC::C4ChannelToStereoConverterAcmod5), 4, 2, 5,
-     [](const F& s) {
-         return F{mA(mA(s[0], s[2]), s[3]), mA(mA(s[1], s[2]), s[3])};
-     }},
-    {typeid(CC::C4ChannelToStereoConverter), 4, 2, -1,
-     [](const F& s) {
-         return F{mA(s[0], s[2]), mA(s[1], s[3])};
-     }},
-    {typeid(CC::C4ChannelTo4ChannelConverter), 4, 4, -1, copy},
-    {typeid(CC::C4ChannelTo6ChannelConverterAcmod6), 4, 6, -1,
-     [](const F& s) { return F{s[0], s[1], 0, 0, s[2], s[3]}; }},
-    {typeid(CC::C4ChannelTo6ChannelConverter), 4, 6, 5,
-     [](const F& s) { return F{s[0], s[1], s[2], 0, s[3], s[3]}; }},
-    {typeid(CC::C5ChannelToStereoConverter), 5, 2, -1,
-     [](const F& s) {
-         return F{mA(mA(s[0], s[2]), s[3]), mA(mA(s[1], s[2]), s[4])};
-     }},
-    {typeid(CC::C5ChannelTo5ChannelConverter), 5, 5, -1, copy},
-    {typeid(CC::C5ChannelTo6Converter), 5, 6, -1,
-     [](const F& s) { return F{s[0], s[1], s[2], 0, s[3], s[4]}; }},
-    {typeid(CC::C6ChannelToMonoConverter), 6, 1, -1,
-     [](const F& s) { return F{m(m(m(m(s[2], s[0]), s[1]), s[3]), s[4])}; }},
-    {typeid(CC::C6ChannelToStereoConverter), 6, 2, -1,
-     [](const F& s) {
-         return F{mA(mA(s[0], s[2]), s[4]), mA(mA(s[1], s[2]), s[5])};
-     }},
-    {typeid(CC::C6ChannelTo3ChannelConverter), 6, 3, -1,
-     [](const F& s) {
-         return F{mA(s[0], s[3]), mA(s[1], s[4]), s[2]};
-     }},
-    {typeid(CC::C6ChannelTo6ChannelConverter), 6, 6, -1, copy},
-    {typeid(CC::C8ChannelToStereoConverter), 8, 2, -1,
-     [](const F& s) {
-         return F{mA(mA(s[0], s[2]), s[4]), mA(mA(s[1], s[2]), s[5])};
-     }},
-    {typeid(CC::C8ChannelTo6ChannelConverter), 8, 6, -1,
-     [](const F& s) { return F{s[0], s[1], s[2], s[3], mA(s[4], s[6]), mA(s[5], s[7])}; }},
+    {typeid(CC::CMonoToMonoConverter), 1, 1, -1, {"0"}},
+    {typeid(CC::CMonoToStereoConverter), 1, 2, -1, {"0", "0"}},
+    {typeid(CC::CMonoTo3ChannelConverter), 1, 3, -1, {"-", "-", "0"}},
+    {typeid(CC::CMonoTo6ChannelConverter), 1, 6, -1, {"-", "-", "0", "-", "-", "-"}},
+    {typeid(CC::CStereoToMonoConverter), 2, 1, -1, {"01"}},
+    {typeid(CC::CStereoToStereoConverter), 2, 2, -1, {"0", "1"}},
+    {typeid(CC::CStereoTo3ChannelConverter), 2, 3, -1, {"0", "1", "-"}},
+    {typeid(CC::CStereoTo6ChannelConverter), 2, 6, -1, {"0", "1", "-", "-", "-", "-"}},
+    {typeid(CC::C3ChannelToMonoConverter), 3, 1, -1, {"201"}},
+    {typeid(CC::C3ChannelToStereoConverter), 3, 2, -1, {"2a0", "2a1"}},
+    {typeid(CC::C3ChannelTo3ChannelConverter), 3, 3, -1, {"0", "1", "2"}},
+    {typeid(CC::C3ChannelTo6ChannelConverterAcmod4), 3, 6, 4, {"0", "1", "-", "-", "2", "2"}},
+    {typeid(CC::C3ChannelTo6ChannelConverter), 3, 6, -1, {"0", "1", "2", "-", "-", "-"}},
+    {typeid(CC::C4ChannelToStereoConverterAcmod5), 4, 2, 5, {"02a3a", "12a3a"}},
+    {typeid(CC::C4ChannelToStereoConverter), 4, 2, -1, {"02a", "13a"}},
+    {typeid(CC::C4ChannelTo4ChannelConverter), 4, 4, -1, {"0", "1", "2", "3"}},
+    {typeid(CC::C4ChannelTo6ChannelConverterAcmod6), 4, 6, -1, {"0", "1", "-", "-", "2", "3"}},
+    {typeid(CC::C4ChannelTo6ChannelConverter), 4, 6, 5, {"0", "1", "2", "-", "3", "3"}},
+    {typeid(CC::C5ChannelToStereoConverter), 5, 2, -1, {"02a3a", "12a4a"}},
+    {typeid(CC::C5ChannelTo5ChannelConverter), 5, 5, -1, {"0", "1", "2", "3", "4"}},
+    {typeid(CC::C5ChannelTo6Converter), 5, 6, -1, {"0", "1", "2", "-", "3", "4"}},
+    {typeid(CC::C6ChannelToMonoConverter), 6, 1, -1, {"20134"}},
+    {typeid(CC::C6ChannelToStereoConverter), 6, 2, -1, {"02a4a", "12a5a"}},
+    {typeid(CC::C6ChannelTo3ChannelConverter), 6, 3, -1, {"03a", "14a", "2"}},
+    {typeid(CC::C6ChannelTo6ChannelConverter), 6, 6, -1, {"0", "1", "2", "3", "4", "5"}},
+    {typeid(CC::C8ChannelToStereoConverter), 8, 2, -1, {"02a4a", "12a5a"}},
+    {typeid(CC::C8ChannelTo6ChannelConverter), 8, 6, -1, {"0", "1", "2", "3", "46a", "57a"}},
 };
+
+int16_t attenuated(int16_t s) {
+    return static_cast<int16_t>(std::trunc(s * std::sqrt(0.5)));
+}
+
+// One target sample of `rule` for one source frame.
+int16_t apply(const char* rule, const std::vector<int16_t>& frame) {
+    if (*rule == '-')
+        return 0;
+    int16_t sum = frame[rule[0] - '0'];
+    if (rule[1] == 'a')
+        sum = attenuated(sum);
+    for (const char* at = rule + 1; *at; ++at)
+        if (*at != 'a')
+            sum = refMix(sum, frame[*at - '0'], at[1] == 'a');
+    return sum;
+}
 
 // Every channel differs, and the mixes meet every sign case and both extremes.
+using F = std::vector<int16_t>;
 const std::vector<F> inputFrames = {
     {1111, -2222, 3333, -4444, 5555, -6666, 7777, -8888},
     {20000, 21000, 22000, 23000, 24000, 25000, 26000, 27000},
@@ -190,10 +158,9 @@ TEST(ChannelConverters, EachWritesItsRuleForExactlyTheFramesAsked) {
             ASSERT_EQ(channel, F(frames + 1, 4321)) << "zero frames wrote something";
         converter->getChannelConverters()[r]->convert(frames, in, stride * 2, outPointers);
         for (int f = 0; f < frames; ++f) {
-            const F expected =
-                rows[r].rule(F(inputFrames[f].begin(), inputFrames[f].begin() + sources));
             for (int c = 0; c < rows[r].targets; ++c)
-                EXPECT_EQ(out[c][f], expected[c]) << "frame " << f << " channel " << c;
+                EXPECT_EQ(out[c][f], apply(rows[r].rule[c], inputFrames[f]))
+                    << "frame " << f << " channel " << c;
         }
         for (const F& channel : out)
             EXPECT_EQ(channel[frames], 4321) << "wrote past the frames asked";

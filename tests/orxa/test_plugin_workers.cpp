@@ -22,6 +22,11 @@ std::vector<std::string> entriesOf(orxa::common::IPluginExtensions& list) {
     return entries;
 }
 
+template <class Worker>
+std::vector<int32_t> layoutOf(Worker& worker) {
+    return {worker.getSampleRate(), worker.getChannels(), worker.getBytesPerSample()};
+}
+
 class PluginWorkers : public FlacTest {};
 
 } // namespace
@@ -91,50 +96,37 @@ TEST_F(PluginWorkers, CreatesWorkersOnlyForTheirKind) {
 }
 
 TEST_F(PluginWorkers, ReadsTheLayoutFromTheOptionRecords) {
+    using orxa::common::FormatOptions;
+    using orxa::common::SourceOptions;
+    const auto sourceWith = [&](const SourceOptions* options) {
+        return tamu::interfaceCast<orxa::common::IAudioSource>(
+            m_plugin->createSource(tamu::str("a.flac"), 2, 0, options));
+    };
+    const auto formatWith = [&](const FormatOptions* options) {
+        return tamu::interfaceCast<orxa::common::IAudioFormat>(
+            m_plugin->createFormat(tamu::str("a.flac"), 16, 0, options));
+    };
+
     // A short record: only the bytes its size word covers are taken.
     uint8_t sourceRecord[36] = {};
     const int32_t sourceWords[] = {20, 7, 44100, 2, 2, 99, 99, 99, 99};
     std::memcpy(sourceRecord, sourceWords, sizeof sourceRecord);
-    P<orxa::common::ISource> created = m_plugin->createSource(
-        tamu::str("a.flac"), 2, 0, reinterpret_cast<orxa::common::SourceOptions*>(sourceRecord));
-    auto source = tamu::interfaceCast<orxa::common::IAudioSource>(created);
-    EXPECT_EQ(source->getSampleRate(), 44100);
-    EXPECT_EQ(source->getChannels(), 2);
-    EXPECT_EQ(source->getBytesPerSample(), 2);
+    auto source = sourceWith(reinterpret_cast<SourceOptions*>(sourceRecord));
+    EXPECT_EQ(layoutOf(*source), (std::vector<int32_t>{44100, 2, 2}));
     EXPECT_EQ(source->getChannelCode(), 3);
     EXPECT_DOUBLE_EQ(source->getDuration(), -1.0);
     EXPECT_FALSE(source->getAuxiliary());
 
-    orxa::common::FormatOptions formatRecord{};
-    formatRecord.size = sizeof formatRecord;
-    formatRecord.sampleRate = 48000;
-    formatRecord.channels = 1;
-    formatRecord.bytesPerSample = 3;
-    auto format = tamu::interfaceCast<orxa::common::IAudioFormat>(
-        m_plugin->createFormat(tamu::str("a.flac"), 16, 0, &formatRecord));
-    EXPECT_EQ(format->getSampleRate(), 48000);
-    EXPECT_EQ(format->getChannels(), 1);
-    EXPECT_EQ(format->getBytesPerSample(), 3);
+    FormatOptions formatRecord = layout<FormatOptions>(48000, 1, 3);
+    EXPECT_EQ(layoutOf(*formatWith(&formatRecord)), (std::vector<int32_t>{48000, 1, 3}));
 
     // A record claiming more than the plug-in knows is not trusted at all; none is zeros.
-    orxa::common::SourceOptions oversized{};
+    SourceOptions oversized = layout<SourceOptions>(44100, 1, 2);
     oversized.size = 200;
-    oversized.sampleRate = 44100;
-    oversized.channels = 1;
-    for (const orxa::common::SourceOptions* options :
-         {static_cast<const orxa::common::SourceOptions*>(&oversized),
-          static_cast<const orxa::common::SourceOptions*>(nullptr)}) {
-        auto zero = tamu::interfaceCast<orxa::common::IAudioSource>(
-            m_plugin->createSource(tamu::str("a.flac"), 2, 0, options));
-        EXPECT_EQ(zero->getSampleRate(), 0);
-        EXPECT_EQ(zero->getChannels(), 0);
-        EXPECT_EQ(zero->getBytesPerSample(), 0);
-        EXPECT_EQ(zero->getChannelCode(), 0);
+    for (const SourceOptions* options : {&oversized, static_cast<SourceOptions*>(nullptr)}) {
+        EXPECT_EQ(layoutOf(*sourceWith(options)), (std::vector<int32_t>{0, 0, 0}));
+        EXPECT_EQ(sourceWith(options)->getChannelCode(), 0);
     }
     formatRecord.size = 121;
-    auto zeroFormat = tamu::interfaceCast<orxa::common::IAudioFormat>(
-        m_plugin->createFormat(tamu::str("a.flac"), 16, 0, &formatRecord));
-    EXPECT_EQ(zeroFormat->getSampleRate(), 0);
-    EXPECT_EQ(zeroFormat->getChannels(), 0);
-    EXPECT_EQ(zeroFormat->getBytesPerSample(), 0);
+    EXPECT_EQ(layoutOf(*formatWith(&formatRecord)), (std::vector<int32_t>{0, 0, 0}));
 }

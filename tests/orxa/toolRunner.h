@@ -4,6 +4,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -45,7 +46,7 @@ class ScratchDir {
 public:
     ScratchDir() {
         std::string pattern =
-            (std::filesystem::temp_directory_path() / "orxa-host-XXXXXX").string();
+            (std::filesystem::temp_directory_path() / "orxa-test-XXXXXX").string();
         m_path = ::mkdtemp(pattern.data());
     }
     ScratchDir(const ScratchDir&) = delete;
@@ -56,13 +57,13 @@ public:
     }
 
     std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
-    const std::filesystem::path& path() const { return m_path; }
 
-    // Everything in the directory, hidden files included.
+    // Everything in the directory, hidden files included, sorted.
     std::vector<std::string> list(const std::string& sub = "") const {
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(m_path / sub))
             names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
         return names;
     }
 
