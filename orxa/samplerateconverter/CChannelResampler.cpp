@@ -18,9 +18,9 @@ CChannelResampler::CChannelResampler(int32_t sourceRate, int32_t targetRate) {
     // Music: high quality, linear phase. Without dither the 16-bit output depends on the input
     // alone, and one thread keeps the work on the caller's thread.
     const soxr_io_spec_t io = [] {
-        soxr_io_spec_t spec = soxr_io_spec(SOXR_INT16_I, SOXR_INT16_I);
-        spec.flags |= SOXR_NO_DITHER;
-        return spec;
+        soxr_io_spec_t types = soxr_io_spec(SOXR_INT16_I, SOXR_INT16_I);
+        types.flags |= SOXR_NO_DITHER;
+        return types;
     }();
     const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, SOXR_LINEAR_PHASE);
     const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);

@@ -442,20 +442,20 @@ void CStringFormat::appendInteger(uint64_t bits, bool isSigned, int32_t typeBits
 }
 
 void CStringFormat::appendDouble(double value) {
-    std::string spec = "%";
-    spec.append(m_flagChars, static_cast<size_t>(m_flagCount));
+    std::string field = "%";
+    field.append(m_flagChars, static_cast<size_t>(m_flagCount));
     // A negative '*' width asked for left alignment without a '-' in the format.
     if (m_leftAlign &&
         std::find(m_flagChars, m_flagChars + m_flagCount, '-') == m_flagChars + m_flagCount)
-        spec += '-';
+        field += '-';
     if (m_width >= 0)
-        spec += decimalText(m_width);
+        field += decimalText(m_width);
     if (m_precision >= 0) {
-        spec += '.';
-        spec += decimalText(m_precision);
+        field += '.';
+        field += decimalText(m_precision);
     }
-    spec += m_conversion;
-    m_result += posix::formatDoubleInCLocale(spec.c_str(), value);
+    field += m_conversion;
+    m_result += posix::formatDoubleInCLocale(field.c_str(), value);
 }
 
 void CStringFormat::appendChar(char32_t codePoint) {

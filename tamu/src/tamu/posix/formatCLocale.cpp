@@ -28,18 +28,18 @@ private:
 
 } // namespace
 
-std::string formatDoubleInCLocale(const char* spec, double value) {
+std::string formatDoubleInCLocale(const char* field, double value) {
     CThreadLocaleScope scope;
     char small[64];
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
-    int length = std::snprintf(small, sizeof small, spec, value);
+    int length = std::snprintf(small, sizeof small, field, value);
     if (length < 0)
         return std::string();
     if (static_cast<size_t>(length) < sizeof small)
         return std::string(small, static_cast<size_t>(length));
     std::string text(static_cast<size_t>(length), '\0');
-    std::snprintf(text.data(), text.size() + 1, spec, value);
+    std::snprintf(text.data(), text.size() + 1, field, value);
 #pragma GCC diagnostic pop
     return text;
 }

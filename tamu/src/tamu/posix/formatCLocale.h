@@ -4,8 +4,9 @@
 
 namespace tamu::posix {
 
-// The C runtime's rendering of one floating-point field (`spec` is a printf specification with
-// one conversion) in the "C" locale, so the decimal point is '.' whatever setlocale chose.
-std::string formatDoubleInCLocale(const char* spec, double value);
+// The C runtime's rendering of one floating-point field (`field` is one printf
+// conversion such as "%-8.3f") in the "C" locale, so the decimal point is '.' whatever setlocale
+// chose.
+std::string formatDoubleInCLocale(const char* field, double value);
 
 } // namespace tamu::posix
