@@ -2,7 +2,6 @@
 
 #include "CDecodingSource.h"
 #include "CEncodingTarget.h"
-#include "CHostAudioChunk.h"
 #include "CHostLog.h"
 #include "CJobError.h"
 #include "CProgress.h"
@@ -14,6 +13,7 @@
 #include "pcmPacking.h"
 #include "pcmSinks.h"
 
+#include "orxa/audio/CAudioChunk.h"
 #include "orxa/audio/IAudioChunk.h"
 #include "orxa/common/IOrxaPlugin.h"
 #include "tamu/IMemoryBlock.h"
@@ -135,7 +135,7 @@ void encodeFile(const JobContext& context, const Job& job, CProgress& progress) 
         pcm::fromInt32(samples.data(), static_cast<size_t>(frames * layout.channels),
                        layout.bytesPerSample, block->getData());
         double time = static_cast<double>(framesDone) / layout.sampleRate;
-        target.write(tamu::make<CHostAudioChunk>(time, block));
+        target.write(tamu::make<orxa::audio::CAudioChunk>(time, block.get()));
         CJobError::about(job.output, [] { interruption::check(); });
         framesDone += frames;
         progress.add(static_cast<double>(frames) / layout.sampleRate, jobSeconds);
