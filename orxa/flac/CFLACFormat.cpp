@@ -2,8 +2,8 @@
 
 #include "orxa/audio/IAudioChunk.h"
 #include "orxa/common/COrxaError.h"
-#include "orxa/common/IHostLog.h"
 #include "orxa/common/IPluginHost.h"
+#include "orxa/common/hostLogging.h"
 #include "orxa/flac/pcmPacking.h"
 #include "tamu/CException.h"
 #include "tamu/CStringFormat.h"
@@ -20,9 +20,6 @@
 namespace orxa::flac {
 
 namespace {
-
-// Every line of the format is progress or failure of opening and writing.
-constexpr int32_t levelProgress = 2;
 
 constexpr uint32_t maxLpcOrder = 8;
 constexpr uint32_t residualPartitionOrder = 3;
@@ -275,9 +272,8 @@ FLAC__StreamEncoderTellStatus CFLACFormat::tell(FLAC__uint64* offset) {
 }
 
 void CFLACFormat::log(const tamu::P<tamu::IString>& text) {
-    tamu::P<common::IHostLog> hostLog = m_host->getLog();
-    if (hostLog)
-        hostLog->log(levelProgress, text);
+    // Every line of the format is progress or failure of opening and writing.
+    common::logToHost(*m_host, common::hostLevelProgress, text);
 }
 
 tamu::P<tamu::IString> CFLACFormat::locationText() const {

@@ -3,8 +3,8 @@
 #include "orxa/audio/CAudioChunk.h"
 #include "orxa/common/COrxaEOFError.h"
 #include "orxa/common/COrxaError.h"
-#include "orxa/common/IHostLog.h"
 #include "orxa/common/IPluginHost.h"
+#include "orxa/common/hostLogging.h"
 #include "orxa/flac/pcmPacking.h"
 #include "orxa/samplerateconverter/CSampleRateConverter.h"
 #include "tamu/CArray.h"
@@ -28,9 +28,8 @@ namespace orxa::flac {
 
 namespace {
 
-// Host levels: 0 is the most severe.
-constexpr int32_t levelSevere = 0;
-constexpr int32_t levelProgress = 2;
+using common::hostLevelProgress;
+using common::hostLevelSevere;
 
 const char* errorStatusName(int32_t status) {
     switch (status) {
@@ -79,7 +78,7 @@ void CFLACSource::open() {
     tamu::CMutexLock guard(*m_lock);
     if (m_isOpened)
         return;
-    log(levelProgress, tamu::formatString("CFLACSource: trying to open %s", locationText()));
+    log(hostLevelProgress, tamu::formatString("CFLACSource: trying to open %s", locationText()));
 
     m_inStream = tamu::getStreamManager()->openSeekableInStream(m_uri.get(), 1);
 
@@ -143,7 +142,7 @@ void CFLACSource::close() {
     m_decodedSamples = 0;
     m_chunkReady = false;
     m_errorPending = false;
-    log(levelProgress, tamu::formatString("CFLACSource: %s closed", locationText()));
+    log(hostLevelProgress, tamu::formatString("CFLACSource: %s closed", locationText()));
     m_isOpened = false;
 }
 
@@ -313,7 +312,7 @@ FLAC__StreamDecoderReadStatus CFLACSource::readBytes(FLAC__byte* buffer, size_t*
     } catch (const tamu::CException& e) {
         *bytes = 0;
         try {
-            log(levelProgress,
+            log(hostLevelProgress,
                 tamu::formatString("CFLACSource: trying to read (%s)", e.getMessage()));
         } catch (...) {
         }
@@ -354,7 +353,7 @@ FLAC__StreamDecoderWriteStatus CFLACSource::writeFrame(const FLAC__Frame& frame,
         return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
     } catch (...) {
         try {
-            log(levelProgress,
+            log(hostLevelProgress,
                 tamu::formatString("CFLACSource: out of memory decoding %s", locationText()));
         } catch (...) {
         }
@@ -387,7 +386,7 @@ void CFLACSource::takeMetadata(const FLAC__StreamMetadata& metadata) {
         m_streamChannels = std::min<int32_t>(m_fileChannels, 2);
         m_streamBytesPerSample = containerBytes(info.bits_per_sample);
         if (info.total_samples == 0)
-            log(levelSevere,
+            log(hostLevelSevere,
                 tamu::formatString("CFLACSource: missing total samples in stream info (%s)",
                                    locationText()));
         else if (info.sample_rate > 0)
@@ -402,7 +401,7 @@ void CFLACSource::takeError(FLAC__StreamDecoderErrorStatus status) {
     if (status == FLAC__STREAM_DECODER_ERROR_STATUS_LOST_SYNC ||
         status == FLAC__STREAM_DECODER_ERROR_STATUS_FRAME_CRC_MISMATCH) {
         try {
-            log(levelSevere,
+            log(hostLevelSevere,
                 tamu::formatString(status == FLAC__STREAM_DECODER_ERROR_STATUS_LOST_SYNC
                                        ? tamu::str("CFLACSource: "
                                                    "FLAC__STREAM_DECODER_ERROR_STATUS_LOST_SYNC "
@@ -444,9 +443,7 @@ void CFLACSource::deleteDecoder() {
 }
 
 void CFLACSource::log(int32_t level, const tamu::P<tamu::IString>& text) {
-    tamu::P<common::IHostLog> hostLog = m_host->getLog();
-    if (hostLog)
-        hostLog->log(level, text);
+    common::logToHost(*m_host, level, text);
 }
 
 tamu::P<tamu::IString> CFLACSource::locationText() const {
