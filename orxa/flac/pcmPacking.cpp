@@ -1,23 +1,10 @@
 #include "orxa/flac/pcmPacking.h"
 
+#include "orxa/audio/pcmBytes.h"
+
 namespace orxa::flac {
 
 namespace {
-
-// The low `Bytes` bytes of a (justified) sample, lowest first.
-template <int Bytes>
-inline void store(uint8_t* out, uint32_t value) {
-    if constexpr (Bytes == 1) {
-        out[0] = static_cast<uint8_t>(value + 128u);
-    } else {
-        out[0] = static_cast<uint8_t>(value);
-        out[1] = static_cast<uint8_t>(value >> 8);
-        if constexpr (Bytes >= 3)
-            out[2] = static_cast<uint8_t>(value >> 16);
-        if constexpr (Bytes == 4)
-            out[3] = static_cast<uint8_t>(value >> 24);
-    }
-}
 
 template <bool Right>
 inline uint32_t justify(int32_t sample, int32_t shift) {
@@ -34,18 +21,18 @@ void packLoop(const int32_t* const* channels, int32_t channelCount, int32_t fram
     if constexpr (ChannelCount == 1) {
         const int32_t* mono = channels[0];
         for (int32_t i = 0; i < frames; ++i, out += Bytes)
-            store<Bytes>(out, justify<Right>(mono[i], shift));
+            audio::pcm::storeSample<Bytes>(out, justify<Right>(mono[i], shift));
     } else if constexpr (ChannelCount == 2) {
         const int32_t* left = channels[0];
         const int32_t* right = channels[1];
         for (int32_t i = 0; i < frames; ++i, out += 2 * Bytes) {
-            store<Bytes>(out, justify<Right>(left[i], shift));
-            store<Bytes>(out + Bytes, justify<Right>(right[i], shift));
+            audio::pcm::storeSample<Bytes>(out, justify<Right>(left[i], shift));
+            audio::pcm::storeSample<Bytes>(out + Bytes, justify<Right>(right[i], shift));
         }
     } else {
         for (int32_t i = 0; i < frames; ++i)
             for (int32_t c = 0; c < channelCount; ++c, out += Bytes)
-                store<Bytes>(out, justify<Right>(channels[c][i], shift));
+                audio::pcm::storeSample<Bytes>(out, justify<Right>(channels[c][i], shift));
     }
 }
 
@@ -88,23 +75,8 @@ void packShifted(const int32_t* const* channels, int32_t channelCount, int32_t f
 
 template <int Bytes>
 void unpackLoop(const uint8_t* in, int32_t count, int32_t* out) {
-    for (int32_t i = 0; i < count; ++i, in += Bytes) {
-        if constexpr (Bytes == 1) {
-            out[i] = static_cast<int32_t>(in[0]) - 128;
-        } else if constexpr (Bytes == 2) {
-            out[i] = static_cast<int16_t>(static_cast<uint16_t>(in[0] | (in[1] << 8)));
-        } else if constexpr (Bytes == 3) {
-            // The top byte lands in bits 24..31 and the arithmetic shift extends its sign.
-            uint32_t bits = (static_cast<uint32_t>(in[0]) << 8) |
-                            (static_cast<uint32_t>(in[1]) << 16) |
-                            (static_cast<uint32_t>(in[2]) << 24);
-            out[i] = static_cast<int32_t>(bits) >> 8;
-        } else {
-            out[i] = static_cast<int32_t>(
-                static_cast<uint32_t>(in[0]) | (static_cast<uint32_t>(in[1]) << 8) |
-                (static_cast<uint32_t>(in[2]) << 16) | (static_cast<uint32_t>(in[3]) << 24));
-        }
-    }
+    for (int32_t i = 0; i < count; ++i, in += Bytes)
+        out[i] = audio::pcm::loadSample<Bytes>(in);
 }
 
 } // namespace
