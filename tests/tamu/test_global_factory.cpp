@@ -18,26 +18,16 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// A service that logs its destruction and may hold on to another one, as services that use
-// another in their destructor do.
+// A service that notes its destruction.
 class CLoggedService : public CObject {
 public:
-    CLoggedService(std::string name, std::vector<std::string>* log,
-                   P<CLoggedService> uses = nullptr)
-        : m_name(std::move(name)), m_log(log), m_uses(std::move(uses)) {}
-    ~CLoggedService() override {
-        std::string entry = m_name;
-        if (m_uses)
-            entry += m_uses->m_alive ? " (" + m_uses->m_name + " alive)" : " (used a dead one)";
-        m_log->push_back(entry);
-        m_alive = false;
-    }
+    CLoggedService(std::string name, std::vector<std::string>* log)
+        : m_name(std::move(name)), m_log(log) {}
+    ~CLoggedService() override { m_log->push_back(m_name); }
 
 private:
     std::string m_name;
     std::vector<std::string>* m_log;
-    P<CLoggedService> m_uses;
-    bool m_alive = true;
 };
 
 } // namespace
@@ -47,17 +37,17 @@ TEST(GlobalObjFactory, DestroysServicesLastCreatedFirstNestedOnesAfterTheirUsers
     {
         P<CGlobalObjFactory> factory = make<CGlobalObjFactory>();
         static int keyA, keyB, keyC;
-        auto getB = [&] {
-            return *factory->getObject<CLoggedService>(
-                &keyB, [&] { return make<CLoggedService>("B", &log); });
-        };
-        // A's creation asks for B, so B is created inside it and counts as created first.
-        factory->getObject<CLoggedService>(&keyA,
-                                           [&] { return make<CLoggedService>("A", &log, getB()); });
+        // A's creation asks for B, so B is created inside it and counts as created first: a
+        // service can still use those it asked for in its destructor.
+        factory->getObject<CLoggedService>(&keyA, [&] {
+            factory->getObject<CLoggedService>(&keyB,
+                                               [&] { return make<CLoggedService>("B", &log); });
+            return make<CLoggedService>("A", &log);
+        });
         factory->getObject<CLoggedService>(&keyC, [&] { return make<CLoggedService>("C", &log); });
         EXPECT_TRUE(log.empty());
     }
-    EXPECT_EQ(log, (std::vector<std::string>{"C", "A (B alive)", "B"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"C", "A", "B"}));
 }
 
 TEST(GlobalObjFactory, FailedCreationRegistersNothingAndFreesTheCreationLock) {
