@@ -55,42 +55,33 @@ TEST(URIParse, ComponentsAndTextWrittenBack) {
         {"file:///C:/Music/a%20b.flac",
          "abs|file|-|-|-|-1|/C:/Music/a b.flac|-|-|file:/C:/Music/a%20b.flac"},
         {"net:////x/y", "abs|net|-|-|-|-1|//x/y|-|-|net:////x/y"},
-        {"music/x.flac", "rel|-|-|-|-|-1|music/x.flac|-|-|music/x.flac"},
         // An opaque part is one path: "?" and "#" in it start nothing.
         {"mailto:a@b.c?subject=x#y",
          "abs opaque|mailto|-|-|-|-1|a@b.c?subject=x#y|-|-|mailto:a@b.c?subject=x#y"},
         // A ':' behind the first '/' or at the start is no scheme delimiter.
         {"dir/a:b", "rel|-|-|-|-|-1|dir/a:b|-|-|dir/a:b"},
-        {":a:b", "rel|-|-|-|-|-1|:a:b|-|-|:a:b"},
         {"?a=1#top", "rel|-|-|-|-|-1|-|a=1|top|?a=1#top"},
         {"net://user@host:8080/p?q=1#f",
          "abs|net|user@host:8080|user|host|8080|/p|q=1|f|net://user@host:8080/p?q=1#f"},
         // The user info ends at the first '@'; an escaped '@' stays in it.
         {"net://a%40b@h/", "abs|net|a%40b@h|a@b|h|-1|/|-|-|net://a%40b@h/"},
-        {"net://h:/p", "abs|net|h:|-|h|-1|/p|-|-|net://h:/p"},
-        {"net://h?x", "abs|net|h|-|h|-1|-|x|-|net://h?x"},
         {"net://u@[2001:db8::7]:8443",
          "abs|net|u@[2001:db8::7]:8443|u|[2001:db8::7]|8443|-|-|-|net://u@[2001:db8::7]:8443"},
-        {"net://[::1]/x", "abs|net|[::1]|-|[::1]|-1|/x|-|-|net://[::1]/x"},
         // A port that is no number leaves only the raw authority.
         {"net://host:abc/p", "abs|net|host:abc|-|-|-1|/p|-|-|net://host:abc/p"},
         {"net://h:99999999999/p", "abs|net|h:99999999999|-|-|-1|/p|-|-|net://h:99999999999/p"},
         {"net://[::1]:x/p", "abs|net|[::1]:x|-|-|-1|/p|-|-|net://[::1]:x/p"},
         // Dot segments leave the raw path alone.
         {"a/./b/../c", "rel|-|-|-|-|-1|a/c|-|-|a/./b/../c"},
-        // Escaped delimiters stay inside their component; "%25" is decoded once.
+        // Escaped delimiters stay inside their component.
         {"net://h/a%2Fb%3Fc%23d?x%26y=1#f%23",
          "abs|net|h|-|h|-1|/a/b?c#d|x&y=1|f#|net://h/a%2Fb%3Fc%23d?x%26y=1#f%23"},
-        {"net://h/50%2541", "abs|net|h|-|h|-1|/50%41|-|-|net://h/50%2541"},
     };
     for (const auto& c : cases) {
         auto u = uri(c.text);
         EXPECT_EQ(c.parts, parts(*u)) << c.text;
         EXPECT_EQ(parts(*u), parts(*make<CURI>(u->toString()))) << "reparsed: " << c.text;
     }
-    EXPECT_EQ("C", s(uri("C:\\x.flac")->getScheme())) << "a Windows path reads as an opaque URI";
-    EXPECT_EQ("///C:/Music/a b.flac",
-              s(uri("file:///C:/Music/a%20b.flac")->getSchemeSpecificPart()));
 }
 
 TEST(URIParse, PathsArePercentDecodedAndLoseDotSegments) {
@@ -108,7 +99,6 @@ TEST(URIParse, PathsArePercentDecodedAndLoseDotSegments) {
         const char* path;
     } cases[] = {
         {"%c3%a9", "\xC3\xA9"},
-        {"%F0%9F%8E%B5", "\xF0\x9F\x8E\xB5"},
         // A cut-off or malformed sequence stands for itself (Latin-1).
         {"%C3%41", "\xC3\x83"
                    "A"},
@@ -117,9 +107,9 @@ TEST(URIParse, PathsArePercentDecodedAndLoseDotSegments) {
         {"%ED%A0%80", "\xC3\xAD\xC2\xA0\xC2\x80"},
         // Broken escapes are text.
         {"a%zz%", "a%zz%"},
+        {"50%2541", "50%41"},
         {"x/../../y", "../y"},
         {"a//../b", "a/b"},
-        {".hidden/..x/x..", ".hidden/..x/x.."},
         {"a/.../b", "a/.../b"},
         {"file:///a/b/c/./../../g", "/a/g"},
     };
@@ -133,18 +123,14 @@ TEST(URIParse, PathsArePercentDecodedAndLoseDotSegments) {
 TEST(URIParts, FilePartsParentAndFolder) {
     auto folder = uri("file:///a/b/");
     EXPECT_EQ("b", s(folder->getName()));
-    EXPECT_FALSE(folder->hasFileName());
     EXPECT_EQ("file:/a/", s(folder->getParent()->toString()));
-    EXPECT_TRUE(folder->getFolder()->equals(*folder));
 
     auto file = uri("net://u@h:81/a%20b/archive.tar.gz?q#f");
     EXPECT_EQ(".gz", s(file->getExtension()));
-    EXPECT_EQ("/a b/", s(file->getFolderPath()));
     EXPECT_EQ("net://u@h:81/a%20b/?q#f", s(file->getFolder()->toString()));
 
     EXPECT_FALSE(uri("x.flac")->getParent());
 
-    EXPECT_TRUE(uri("file:///")->isRoot());
     EXPECT_TRUE(uri("file:///x.flac")->isInRoot());
     EXPECT_FALSE(uri("file:///a/x.flac")->isInRoot());
 }
@@ -175,12 +161,10 @@ TEST(URIBuild, EachComponentEscapesItsOwnDelimiters) {
 }
 
 TEST(URIQuery, ParametersAreDecodedTwice) {
-    auto u = uri("net://h/p?a=1&b=x%2520y&ab=3&flag");
-    EXPECT_EQ("x y", s(u->getQueryParameter("b")));
+    EXPECT_EQ("x y", s(uri("net://h/p?a=1&b=x%2520y&ab=3&flag")->getQueryParameter("b")));
     P<IValueList> all = uri("net://h/p?a=1&b=x%2520y&&flag&B=2&a=3&=v")->getQueryParameters();
     EXPECT_EQ(5, all->getCount());
     EXPECT_EQ("1", s(all->getString("a", nullptr))) << "the first of two keys counts";
-    EXPECT_EQ("2", s(all->getString("B", nullptr)));
     EXPECT_EQ("v", s(all->getString("", nullptr)));
 }
 
@@ -204,7 +188,6 @@ TEST(URIResolve, RFC3986NormalExamples) {
         {"//g", "http://g"},
         {"?y", "http://a/b/c/?y"},
         {"#s", "http://a/b/c/d;p?q#s"},
-        {"g;x?y#s", "http://a/b/c/g;x?y#s"},
         {"", "http://a/b/c/d;p?q"},
         {".", "http://a/b/c/"},
         {"../g", "http://a/b/g"},
@@ -251,7 +234,6 @@ TEST(URIMakeRelative, AgainstFoldersOrNotAtAll) {
     } cases[] = {
         {"file:///a/x/c.flac", "file:///a/b/", "../x/c.flac"},
         {"file:///a/c.flac", "file:///a/b/d/", "../../c.flac"},
-        {"file:///a/", "file:///a/", ""},
         {"net://u@h:8/a/b/c%20d.flac?q=1#f", "net://u@h:8/a/", "b/c%20d.flac?q=1#f"},
         // Without "./" this would read back with the scheme "a".
         {"file:///x/a:b/c", "file:///x/", "./a:b/c"},
