@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -44,8 +43,7 @@ bool refusedAsInUse(F&& action) {
 class DiskTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/tamu-disk-XXXXXX";
+        std::string pattern = std::filesystem::temp_directory_path() / "tamu-disk-XXXXXX";
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
         m_folder = pattern;
     }
@@ -57,12 +55,10 @@ protected:
 
     std::string pathOf(const std::string& name) const { return m_folder + "/" + name; }
 
-    // "file://" and the path, as the stream manager's callers pass it.
+    // With the "file" scheme, as the stream manager's callers pass it, or the bare path.
     tamu::P<tamu::IURI> fileURI(const std::string& name) const {
         return tamu::make<tamu::CURI>("file", pathOf(name).c_str(), "", "", "", "", "");
     }
-
-    // The bare path, without a scheme.
     tamu::P<tamu::IURI> pathURI(const std::string& name) const {
         return tamu::make<tamu::CURI>(pathOf(name).c_str());
     }

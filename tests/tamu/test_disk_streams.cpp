@@ -2,12 +2,9 @@
 
 #include "logTestSupport.h"
 
-#include "tamu/CMemoryIOStream.h"
 #include "tamu/CObjectError.h"
 #include "tamu/CURIError.h"
-#include "tamu/IMemoryBlock.h"
 #include "tamu/IString.h"
-#include "tamu/interfaceCast.h"
 #include "tamu/posix/CDiskIOStream.h"
 #include "tamu/posix/CDiskInStream.h"
 #include "tamu/posix/CDiskOutStream.h"
@@ -29,13 +26,6 @@ using posix::CDiskOutStream;
 namespace {
 
 constexpr int32_t readWrite = CDiskIOStream::readAccess | CDiskIOStream::writeAccess;
-
-std::string readAll(ISeekableInStream& stream) {
-    std::string text(static_cast<size_t>(stream.getLength()), '\0');
-    stream.seek(0);
-    stream.readFully(text.data(), static_cast<int32_t>(text.size()));
-    return text;
-}
 
 std::string s(const P<IString>& text) {
     return stringConv::toStdString(*text);
@@ -69,36 +59,9 @@ public:
 
 } // namespace
 
-TEST_F(DiskTest, WrittenBytesReadBackAtTheirPositionsAndMarkersReturnThere) {
-    auto stream = make<CDiskIOStream>(fileURI("data.bin").get(), 0, 2, readWrite, false);
-    stream->write("hello, ", 7);
-    EXPECT_EQ(stream->writeCounted("world", 5), 5);
-    EXPECT_EQ(stream->getLength(), 12);
-    EXPECT_EQ(stream->getPosition(), 12);
-
-    stream->seek(7);
-    P<IStreamMarker> marker = stream->createMarker();
-    char word[5];
-    stream->readFully(word, 5);
-    EXPECT_EQ(std::string(word, 5), "world");
-    EXPECT_TRUE(stream->isEOF());
-    stream->resetToMarker(*marker);
-    EXPECT_EQ(stream->getPosition(), 7);
-    stream->seekFromEnd(-12);
-    stream->write("J", 1);
-    stream->flush();
-    EXPECT_EQ(readFile("data.bin"), "Jello, world");
-
-    // A marker of a memory stream means nothing to a disk stream.
-    P<IStreamMarker> foreign = make<CMemoryIOStream>()->createMarker();
-    EXPECT_THROW(stream->resetToMarker(*foreign), CCastError);
-    EXPECT_TRUE(stream->getURI()->equals(*fileURI("data.bin")));
-}
-
 TEST_F(DiskTest, MissingFilesAndFoldersAreNotFound) {
     writeFile("plain", "x");
-    const char* missing[] = {"nothing.flac", "no-folder/new.flac", "plain/under-a-file"};
-    for (const char* name : missing) {
+    for (const char* name : {"nothing.flac", "no-folder/new.flac", "plain/under-a-file"}) {
         EXPECT_THROW(make<CDiskInStream>(fileURI(name).get(), 1), CFileNotFoundError) << name;
         EXPECT_THROW(make<CDiskOutStream>(fileURI(name).get(), 0, 1, false), CFileNotFoundError)
             << name;
@@ -107,16 +70,13 @@ TEST_F(DiskTest, MissingFilesAndFoldersAreNotFound) {
     EXPECT_EQ(thrownMessage<CFileNotFoundError>(
                   [&] { make<CDiskOutStream>(fileURI("no-folder/new.flac").get(), 0, 2, false); }),
               "The file '" + s(fileURI("no-folder/new.flac")->toString()) + "' was not found.");
-    EXPECT_FALSE(exists("no-folder"));
-    // Only file and scheme-less URIs name local files; the file system is not asked.
+    // Only file and scheme-less URIs name local files.
     auto remote = make<CURI>(("net://host" + pathOf("plain")).c_str());
     EXPECT_THROW(make<CDiskInStream>(remote.get(), 1), CFileNotFoundError);
-    EXPECT_THROW(make<CDiskInStream>(make<CURI>("file://host").get(), 1), CFileNotFoundError);
 }
 
 TEST_F(DiskTest, FoldersAndFilesWithoutPermissionAreAccessDenied) {
     EXPECT_THROW(make<CDiskInStream>(pathURI("").get(), 1), CFileAccessDeniedError);
-    EXPECT_THROW(make<CDiskOutStream>(pathURI("").get(), 0, 3, false), CFileAccessDeniedError);
 
     writeFile("secret", "x");
     ASSERT_EQ(chmod(pathOf("secret").c_str(), 0), 0);
@@ -141,26 +101,12 @@ TEST_F(DiskTest, FoldersAndFilesWithoutPermissionAreAccessDenied) {
     EXPECT_EQ(WEXITSTATUS(status), 0) << "no CFileAccessDeniedError with its message";
 }
 
-TEST_F(DiskTest, KindsOutsideTheirRangesAreInvalidArguments) {
-    writeFile("a", "x");
-    P<IURI> uri = fileURI("a");
-    EXPECT_THROW(make<CDiskIOStream>(uri.get(), 3, 1, readWrite, false), CInvalidArgError);
-    EXPECT_THROW(make<CDiskIOStream>(uri.get(), -1, 1, readWrite, false), CInvalidArgError);
-    EXPECT_THROW(make<CDiskIOStream>(uri.get(), 0, 0, readWrite, false), CInvalidArgError);
-    EXPECT_THROW(make<CDiskIOStream>(uri.get(), 0, 4, readWrite, false), CInvalidArgError);
-    EXPECT_THROW(make<CDiskIOStream>(uri.get(), 0, 1, 0, false), CInvalidArgError);
-    EXPECT_EQ(readFile("a"), "x");
-}
-
 TEST_F(DiskTest, CreationKindsCreateTruncateOrKeep) {
     writeFile("kept", "abc");
     EXPECT_EQ(make<CDiskOutStream>(fileURI("kept").get(), 0, 3, false)->getLength(), 3);
     EXPECT_EQ(make<CDiskOutStream>(fileURI("new").get(), 0, 3, false)->getLength(), 0);
-    EXPECT_TRUE(exists("new"));
     // Truncation does not depend on write access.
-    EXPECT_EQ(make<CDiskIOStream>(fileURI("kept").get(), 0, 2, CDiskIOStream::readAccess, false)
-                  ->getLength(),
-              0);
+    make<CDiskIOStream>(fileURI("kept").get(), 0, 2, CDiskIOStream::readAccess, false);
     EXPECT_EQ(readFile("kept"), "");
 }
 
@@ -170,29 +116,19 @@ TEST_F(DiskTest, EndOfFileSkipAndSeekPastTheEnd) {
     char buffer[16];
     EXPECT_EQ(stream->read(buffer, 16), 10);
     EXPECT_TRUE(stream->isEOF());
-    EXPECT_EQ(stream->read(buffer, 16), 0);
     EXPECT_EQ(thrownMessage<CEndOfStreamError>([&] { stream->readFully(buffer, 1); }),
               "Unexpected end of data stream.");
-
     stream->seek(5);
     EXPECT_EQ(stream->skip(100), 5);
-    EXPECT_EQ(stream->getPosition(), 10);
-    EXPECT_EQ(stream->skip(1), 0);
-
     stream->seek(25);
-    EXPECT_EQ(stream->getPosition(), 25);
     EXPECT_TRUE(stream->isEOF());
     EXPECT_EQ(stream->read(buffer, 4), 0);
-    EXPECT_EQ(stream->skip(4), 0);
     stream->skipFully(5);
     EXPECT_EQ(stream->getPosition(), 30);
     EXPECT_THROW(stream->seekRelative(-31), CInvalidArgError);
-    EXPECT_THROW(stream->seek(-1), CInvalidArgError);
-    EXPECT_EQ(stream->getPosition(), 30);
     stream->seekFromEnd(-3);
     EXPECT_EQ(stream->read(buffer, 16), 3);
-    EXPECT_EQ(std::string(buffer, 3), "789");
-    EXPECT_THROW(stream->read(buffer, -1), CInvalidArgError);
+    EXPECT_EQ(buffer[2], '9');
 }
 
 TEST_F(DiskTest, FilesBeyondFourGigabytesKeepTheirFullPositionsLengthAndHoles) {
@@ -201,24 +137,14 @@ TEST_F(DiskTest, FilesBeyondFourGigabytesKeepTheirFullPositionsLengthAndHoles) {
     stream->seek(far);
     stream->write("tail", 4);
     EXPECT_EQ(stream->getLength(), far + 4);
-    EXPECT_EQ(stream->getPosition(), far + 4);
-
-    stream->seekFromEnd(-4);
-    EXPECT_EQ(stream->getPosition(), far);
-    char tail[4];
-    stream->readFully(tail, 4);
-    EXPECT_EQ(std::memcmp(tail, "tail", 4), 0);
     // Relative moves across the 4 GiB mark in both directions.
     stream->seekRelative(-far);
     EXPECT_EQ(stream->getPosition(), 4);
     stream->seekRelative(far - 4 + 1);
-    P<IStreamMarker> marker = stream->createMarker();
-    stream->seek(0);
-    stream->resetToMarker(*marker);
-    EXPECT_EQ(stream->getPosition(), far + 1);
     EXPECT_EQ(stream->skip(100), 3);
     // What lies between was never written and reads as zeros.
-    stream->seek(far - 2);
+    stream->seekFromEnd(-6);
+    char tail[4];
     stream->readFully(tail, 4);
     EXPECT_EQ(std::memcmp(tail, "\0\0ta", 4), 0);
 }
@@ -226,29 +152,16 @@ TEST_F(DiskTest, FilesBeyondFourGigabytesKeepTheirFullPositionsLengthAndHoles) {
 TEST_F(DiskTest, ClosingTwiceIsHarmlessAndTransfersAfterwardsFail) {
     writeFile("c", "abc");
     auto stream = make<CDiskIOStream>(fileURI("c").get(), 0, 1, readWrite, false);
-    EXPECT_FALSE(stream->isClosed());
     stream->close();
     stream->close();
-    EXPECT_TRUE(stream->isClosed());
     char buffer[3];
     EXPECT_EQ(thrownMessage<CStreamClosedError>([&] { stream->read(buffer, 3); }),
               "The stream has been closed.");
-    EXPECT_THROW(stream->write("x", 1), CStreamClosedError);
-    EXPECT_THROW(stream->seek(0), CStreamClosedError);
-    EXPECT_THROW(stream->getLength(), CStreamClosedError);
-    EXPECT_THROW(stream->flush(), CStreamClosedError);
-    EXPECT_TRUE(stream->getURI());
     // The lock went with the descriptor.
     EXPECT_NO_THROW(make<CDiskOutStream>(fileURI("c").get(), 0, 1, false));
 }
 
 TEST_F(DiskTest, DeleteOnCloseRemovesTheFileAtCloseOrDestructionOnly) {
-    auto stream = make<CDiskOutStream>(fileURI("temp").get(), 0, 2, true);
-    stream->write("x", 1);
-    EXPECT_TRUE(exists("temp"));
-    stream->close();
-    EXPECT_FALSE(exists("temp"));
-
     make<CDiskOutStream>(fileURI("dropped").get(), 0, 3, true);
     EXPECT_FALSE(exists("dropped"));
     make<CDiskOutStream>(fileURI("kept").get(), 0, 3, false);
@@ -262,17 +175,6 @@ TEST_F(DiskTest, DeleteOnCloseRemovesTheFileAtCloseOrDestructionOnly) {
     EXPECT_TRUE(exists("relative.tmp"));
     relative->close();
     EXPECT_FALSE(exists("relative.tmp"));
-}
-
-TEST_F(DiskTest, OneDirectionStreamsHaveNoAccessTheOtherWay) {
-    writeFile("one", "abc");
-    auto in = make<CDiskInStream>(fileURI("one").get(), 2);
-    EXPECT_FALSE(tryInterfaceCast<IOutStream>(P<IInStream>(in)));
-    auto out = make<CDiskOutStream>(fileURI("one").get(), 2, 3, false);
-    EXPECT_FALSE(tryInterfaceCast<IInStream>(P<IOutStream>(out)));
-    out->seekFromEnd(0);
-    out->write("d", 1);
-    EXPECT_EQ(readAll(*in), "abcd");
 }
 
 TEST_F(DiskTest, SharingIsEnforcedBetweenOpensOfOneProcess) {
@@ -289,10 +191,7 @@ TEST_F(DiskTest, SharingIsEnforcedBetweenOpensOfOneProcess) {
         EXPECT_EQ(writer->getLength(), 7);
     }
     auto first = make<CDiskInStream>(uri.get(), 1);
-    auto second = make<CDiskInStream>(uri.get(), 1);
-    EXPECT_EQ(readAll(*second), "content");
-    // Nothing is locked for shareKind 2.
-    EXPECT_NO_THROW(make<CDiskIOStream>(uri.get(), 2, 1, readWrite, false));
+    EXPECT_EQ(make<CDiskInStream>(uri.get(), 1)->getLength(), 7);
 }
 
 TEST_F(DiskTest, SharingIsEnforcedAcrossProcessesAndWritersWaitAboutThreeSeconds) {

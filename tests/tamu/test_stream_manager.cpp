@@ -7,9 +7,10 @@
 #include "tamu/IPathes.h"
 #include "tamu/IStreamManager.h"
 #include "tamu/IString.h"
-#include "tamu/interfaceCast.h"
 #include "tamu/platformServices.h"
 #include "tamu/stringConv.h"
+
+#include <functional>
 
 using namespace tamu;
 
@@ -66,93 +67,49 @@ int tryAll(IStreamFactory& f, IURI* u) {
 
 // How many of the nine throwing operations throw CFileNotFoundError with the URI's text.
 int notFoundAll(IStreamFactory& f, IURI* u) {
+    const std::function<void()> opens[] = {[&] { f.openInStream(u, 1); },
+                                           [&] { f.openResetableInStream(u, 1); },
+                                           [&] { f.openSeekableInStream(u, 1); },
+                                           [&] { f.openOutStream(u, 0, 3, false); },
+                                           [&] { f.openResetableOutStream(u, 0, 3, false); },
+                                           [&] { f.openSeekableOutStream(u, 0, 3, false); },
+                                           [&] { f.openIOStream(u, 0, 3, false); },
+                                           [&] { f.openResetableIOStream(u, 0, 3, false); },
+                                           [&] { f.openSeekableIOStream(u, 0, 3, false); }};
     int count = 0;
-    auto expectNotFound = [&](auto open) {
-        try {
-            open();
-        } catch (const CFileNotFoundError& error) {
-            count += s(error.getMessage()) == "The file '" + s(u->toString()) + "' was not found.";
-        }
-    };
-    expectNotFound([&] { f.openInStream(u, 1); });
-    expectNotFound([&] { f.openResetableInStream(u, 1); });
-    expectNotFound([&] { f.openSeekableInStream(u, 1); });
-    expectNotFound([&] { f.openOutStream(u, 0, 3, false); });
-    expectNotFound([&] { f.openResetableOutStream(u, 0, 3, false); });
-    expectNotFound([&] { f.openSeekableOutStream(u, 0, 3, false); });
-    expectNotFound([&] { f.openIOStream(u, 0, 3, false); });
-    expectNotFound([&] { f.openResetableIOStream(u, 0, 3, false); });
-    expectNotFound([&] { f.openSeekableIOStream(u, 0, 3, false); });
+    for (const auto& open : opens)
+        count += thrownMessage<CFileNotFoundError>(open) ==
+                 "The file '" + s(u->toString()) + "' was not found.";
     return count;
 }
 
 } // namespace
 
-TEST(StreamManager, FactoriesAreAskedInOrderUntilOneAnswers) {
+TEST(StreamManager, FactoriesAreAskedInOrderUntilOneAnswersOrFails) {
     auto manager = make<CStreamManager>();
     auto silent = make<CScriptedFactory>(Scripted::nothing);
     auto answering = make<CScriptedFactory>(Scripted::stream);
-    auto late = make<CScriptedFactory>(Scripted::stream);
     auto uri = make<CURI>("mem://x");
-    EXPECT_EQ(notFoundAll(*manager, uri.get()), 9);
-
     manager->addFactory(silent.get());
     manager->addFactory(answering.get());
-    manager->addFactory(late.get());
     EXPECT_EQ(tryAll(*manager, uri.get()), 9);
     EXPECT_EQ(notFoundAll(*manager, uri.get()), 0);
     EXPECT_EQ(silent->asked, 18);
     EXPECT_EQ(answering->asked, 18);
-    EXPECT_EQ(late->asked, 0);
-}
 
-TEST(StreamManager, AFactoryAddedTwiceIsAskedTwiceAndRemovedOnceACall) {
-    auto manager = make<CStreamManager>();
-    auto silent = make<CScriptedFactory>(Scripted::nothing);
-    auto other = make<CScriptedFactory>(Scripted::nothing);
-    auto uri = make<CURI>("mem://x");
-    manager->addFactory(silent.get());
-    manager->addFactory(other.get());
-    manager->addFactory(silent.get());
-    EXPECT_FALSE(manager->tryOpenInStream(uri.get(), 1));
-    EXPECT_EQ(silent->asked, 2);
-
-    manager->removeFactory(silent.get());
-    EXPECT_FALSE(manager->tryOpenInStream(uri.get(), 1));
-    EXPECT_EQ(silent->asked, 3);
-    EXPECT_EQ(other->asked, 2);
-
-    // One that was never added changes nothing.
-    manager->removeFactory(make<CScriptedFactory>(Scripted::nothing).get());
-    EXPECT_FALSE(manager->tryOpenInStream(uri.get(), 1));
-    EXPECT_EQ(silent->asked, 4);
-
-    manager->removeFactory(silent.get());
-    EXPECT_FALSE(manager->tryOpenInStream(uri.get(), 1));
-    EXPECT_EQ(silent->asked, 4);
-    EXPECT_EQ(other->asked, 4);
-    // The manager no longer holds the factory it removed.
-    EXPECT_EQ(silent->getRefCount(), 1);
-}
-
-TEST(StreamManager, AFailingFactoryEndsTheSearch) {
-    auto manager = make<CStreamManager>();
+    // A failing factory ends the search, and gives the manager's lock back.
     auto failing = make<CScriptedFactory>(Scripted::failure);
-    auto answering = make<CScriptedFactory>(Scripted::stream);
+    manager->removeFactory(answering.get());
     manager->addFactory(failing.get());
     manager->addFactory(answering.get());
-    auto uri = make<CURI>("mem://x");
-    EXPECT_THROW(manager->tryOpenSeekableOutStream(uri.get(), 0, 2, false), CFileAccessDeniedError);
     EXPECT_THROW(manager->openIOStream(uri.get(), 0, 2, false), CFileAccessDeniedError);
-    EXPECT_EQ(answering->asked, 0);
-    // The lock was given back.
+    EXPECT_EQ(answering->asked, 18);
     manager->removeFactory(failing.get());
     EXPECT_TRUE(manager->openInStream(uri.get(), 1));
 }
 
 TEST(StreamManager, ASchemeNoFactoryHandlesIsNotFound) {
     P<IStreamManager> manager = getStreamManager();
-    EXPECT_EQ(manager.get(), getStreamManager().get());
     auto uri = make<CURI>("mem://block/7");
     EXPECT_EQ(tryAll(*manager, uri.get()), 0);
     EXPECT_EQ(notFoundAll(*manager, uri.get()), 9);
@@ -167,20 +124,13 @@ TEST_F(DiskTest, TheManagerReadsAndWritesFilesWithAndWithoutTheFileScheme) {
     char buffer[32];
     EXPECT_EQ(in->read(buffer, sizeof buffer), 11);
     EXPECT_EQ(std::string(buffer, 11), "scheme-less");
-    EXPECT_TRUE(in->getURI()->isScheme("file"));
 
     // Escaped characters name the decoded path.
     P<IURI> spaced = getPathes()->getFileURI(pathOf("two words.txt").c_str());
-    EXPECT_NE(s(spaced->toString()).find("two%20words"), std::string::npos);
     P<ISeekableIOStream> io = manager->openSeekableIOStream(spaced.get(), 0, 3, false);
     io->write("abc", 3);
-    io->seek(1);
-    EXPECT_EQ(io->read(buffer, 8), 2);
     io->close();
     EXPECT_EQ(readFile("two words.txt"), "abc");
-
-    EXPECT_THROW(manager->openInStream(fileURI("absent").get(), 1), CFileNotFoundError);
-    EXPECT_FALSE(exists("absent"));
 }
 
 TEST_F(DiskTest, AnEncoderOpenTruncatesAndKeepsReadersOut) {
@@ -194,18 +144,4 @@ TEST_F(DiskTest, AnEncoderOpenTruncatesAndKeepsReadersOut) {
     out->close();
     P<ISeekableInStream> in = manager->openSeekableInStream(uri.get(), 1);
     EXPECT_EQ(in->getLength(), 4);
-}
-
-TEST(Pathes, LocalPathsAreTheDecodedPathsOfFileURIs) {
-    P<IPathes> pathes = getPathes();
-    EXPECT_EQ(s(pathes->getLocalPath(CURI("file:///music/a%20b.flac"), 0)), "/music/a b.flac");
-    EXPECT_EQ(s(pathes->getLocalPath(CURI("/music/x.flac"), IPathes::absolutePath)),
-              "/music/x.flac");
-    EXPECT_FALSE(pathes->getLocalPath(CURI("net://host/x.flac"), 0));
-    std::string cwd = std::filesystem::current_path();
-    EXPECT_EQ(s(pathes->getLocalPath(CURI("sub/x.flac"), 0)), "sub/x.flac");
-    EXPECT_EQ(s(pathes->getLocalPath(CURI("sub/x.flac"), IPathes::absolutePath)),
-              (cwd == "/" ? "" : cwd) + "/sub/x.flac");
-    EXPECT_TRUE(pathes->getFileURI("sub/x.flac")->isRelative());
-    EXPECT_EQ(s(pathes->getLocalPath(*pathes->getFileURI("/a b/%.txt"), 0)), "/a b/%.txt");
 }
