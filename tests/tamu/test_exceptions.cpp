@@ -16,10 +16,7 @@ using namespace tamu;
 
 namespace exception_tests {
 
-class IUnoffered : public virtual IBase {
-public:
-    virtual void nothing() = 0;
-};
+class IUnoffered : public virtual IBase {};
 
 class CWidget : public CObject {};
 
@@ -46,22 +43,18 @@ const P<IURI>& uri() {
     static const P<IURI> fixed = make<CURI>("file:/music/a%20b.flac");
     return fixed;
 }
-const std::string widgetDesc = "object: exception_tests::CWidget object";
 
 } // namespace
 
 TEST(Exceptions, EveryClassComposesItsNameAndMessage) {
     const Case cases[] = {
         {[] { throw CError(str(""), nullptr); }, "Error", "Unspecified error"},
-        {[] { throw CError(str("went wrong"), str("Oops")); }, "Oops", "went wrong"},
         {[] { throw COutOfmemoryException(); }, "OutOfMemory", "Unspecified error"},
         {[] { throw CObjectError(&widget, nullptr, str("[%OBJECTDESC%] broke")); }, "Object error",
          "[object: exception_tests::CWidget object] broke"},
         {[] { throw CObjectError(nullptr, &typeid(CWidget), nullptr); }, "Object error",
          "object class: exception_tests::CWidget"},
         {[] { throw CObjectError(nullptr, nullptr, nullptr); }, "Object error", "unknown object"},
-        {[] { throw CObjectError(&widget, nullptr, str("kept as it is")); }, "Object error",
-         "kept as it is"},
         {[] { throw CCastError(&widget, typeid(IUnoffered)); }, "Cast error",
          "Error casting a 'exception_tests::CWidget' object to 'exception_tests::IUnoffered'."},
         {[] { throw CInvalidArgError(&widget, str("CWidget::resize"), str("negative size")); },
@@ -84,7 +77,6 @@ TEST(Exceptions, EveryClassComposesItsNameAndMessage) {
          "ReadError", "cannot read file:/music/a%20b.flac now"},
         {[] { throw CURIError(str("cannot read %URI%"), nullptr, nullptr); }, "Error",
          "cannot read <uri unknown>"},
-        {[] { throw CURIError(str("as it is"), nullptr, uri()); }, "Error", "as it is"},
         {[] { throw CFileError(str("%URI% is damaged"), uri()); }, "FileError",
          "file:/music/a%20b.flac is damaged"},
         {[] { throw CFileNotFoundError(uri()); }, "FileNotFoundError",
@@ -107,7 +99,6 @@ TEST(Exceptions, EveryClassComposesItsNameAndMessage) {
         {[] { throw CInvalidVolumeIDError(str("vol-7")); }, "Invalid Volume ID Error",
          "Invalid volume id: vol-7"},
         {[] { throw CNoSuchObjectError(nullptr); }, "Error", "No such object."},
-        {[] { throw CNoSuchObjectError(str("no channel 'x'")); }, "Error", "no channel 'x'"},
         {[] { throw CParseError(str("")); }, "Parse error", "Unspecified error"},
         {[] { throw CJsonParserError(str("unexpected '}'")); }, "JSONParser Error",
          "unexpected '}'"},
@@ -127,54 +118,19 @@ TEST(Exceptions, EveryClassComposesItsNameAndMessage) {
     }
 }
 
-TEST(Exceptions, ObjectErrorsKeepTheDescriptionAndUriErrorsTheUri) {
-    CObjectError plain(&widget, nullptr, str("no placeholder"));
-    EXPECT_EQ(text(plain.getObjectDesc()), widgetDesc);
-    EXPECT_EQ(text(CInvalidArgError(nullptr, nullptr, nullptr).getObjectDesc()), "unknown object");
-
-    EXPECT_EQ(CFileNotFoundError(uri()).getURI(), uri());
-    EXPECT_TRUE(CEndOfStreamError().getURI().isNull());
-}
-
-TEST(Exceptions, CheckedCastThrowsCastError) {
+TEST(Exceptions, CastsAndNumberParsingThrowTheirErrors) {
     P<CWidget> w = make<CWidget>();
-    try {
-        interfaceCast<IUnoffered>(static_cast<IBase*>(w.get()));
-        ADD_FAILURE() << "no cast error";
-    } catch (const CCastError& e) {
-        EXPECT_EQ(text(e.getMessage()), "Error casting a 'exception_tests::CWidget' object to "
-                                        "'exception_tests::IUnoffered'.");
-        EXPECT_EQ(text(e.getObjectDesc()), widgetDesc);
-    }
-    EXPECT_EQ(interfaceCast<IUnoffered>(static_cast<IBase*>(nullptr)), nullptr);
+    EXPECT_THROW(interfaceCast<IUnoffered>(static_cast<IBase*>(w.get())), CCastError);
     EXPECT_THROW(interfaceCast<IUnoffered>(P<CWidget>(w)), CCastError);
+    EXPECT_THROW(parseInt32("12abc"), CParseError);
+    EXPECT_THROW(parseDouble("1.5x"), CParseError);
+    EXPECT_EQ(CFileNotFoundError(uri()).getURI(), uri());
 }
 
 TEST(Exceptions, CloneIsAPlainExceptionSharingTheTexts) {
-    CCastError original(&widget, typeid(IUnoffered));
-    P<CException> copy = original.clone();
+    P<CException> copy = CFileNotFoundError(uri()).clone();
     EXPECT_EQ(typeid(*copy), typeid(CException));
-    EXPECT_EQ(copy->getName(), original.getName());
-    EXPECT_EQ(copy->getMessage(), original.getMessage());
-    EXPECT_EQ(copy->getRefCount(), 1);
-
-    CException blank;
-    EXPECT_EQ(blank.getName(), emptyString());
-    EXPECT_EQ(blank.getMessage(), emptyString());
-    EXPECT_STREQ(blank.clone()->what(), "");
-
-    P<CException> fileCopy = CFileNotFoundError(uri()).clone();
-    EXPECT_EQ(dynamic_cast<CURIError*>(fileCopy.get()), nullptr);
-    EXPECT_EQ(text(fileCopy->getName()), "FileNotFoundError");
-}
-
-TEST(Exceptions, NumberParsingThrowsParseError) {
-    try {
-        parseInt32("12abc");
-        ADD_FAILURE() << "no parse error";
-    } catch (const CParseError& e) {
-        EXPECT_EQ(text(e.getName()), "Parse error");
-        EXPECT_EQ(text(e.getMessage()), "Error parsing integer.");
-    }
-    EXPECT_THROW(parseDouble("1.5x"), CParseError);
+    EXPECT_EQ(text(copy->getName()), "FileNotFoundError");
+    EXPECT_EQ(text(copy->getMessage()), "The file 'file:/music/a%20b.flac' was not found.");
+    EXPECT_STREQ(CException().clone()->what(), "");
 }

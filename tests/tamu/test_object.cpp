@@ -1,5 +1,4 @@
 #include "tamu/CObject.h"
-#include "tamu/PFrail.h"
 #include "tamu/interfaceCast.h"
 
 #include <gtest/gtest.h>
@@ -11,26 +10,15 @@ using namespace tamu;
 
 namespace {
 
-class IFoo : public virtual IBase {
-public:
-    virtual int foo() const = 0;
-};
-class IBar : public virtual IBase {
-public:
-    virtual int bar() const = 0;
-};
+class IFoo : public virtual IBase {};
+class IBar : public virtual IBase {};
 class IBaz : public virtual IFoo, public virtual IBar {};
-class IUnrelated : public virtual IBase {
-public:
-    virtual void nothing() = 0;
-};
+class IUnrelated : public virtual IBase {};
 
 class CCounted : public CObject, public virtual IBaz {
 public:
     explicit CCounted(int* destroyed) : m_destroyed(destroyed) {}
     ~CCounted() override { ++*m_destroyed; }
-    int foo() const override { return 1; }
-    int bar() const override { return 2; }
 
 private:
     int* m_destroyed;
@@ -38,36 +26,23 @@ private:
 
 // A destructor that hands `this` around in a smart pointer, as listeners notified of an
 // object's death do.
-class CSelfReferencingOnDeath : public CObject {
+class CSelfReferencingOnDeath : public CCounted {
 public:
-    explicit CSelfReferencingOnDeath(int* destroyed, int32_t* countSeen)
-        : m_destroyed(destroyed), m_countSeen(countSeen) {}
+    CSelfReferencingOnDeath(int* destroyed, int32_t* countSeen)
+        : CCounted(destroyed), m_countSeen(countSeen) {}
     ~CSelfReferencingOnDeath() override {
-        {
-            P<CSelfReferencingOnDeath> self(this);
-            *m_countSeen = getRefCount();
-        }
-        ++*m_destroyed;
+        P<CSelfReferencingOnDeath> self(this);
+        *m_countSeen = getRefCount();
     }
 
 private:
-    int* m_destroyed;
     int32_t* m_countSeen;
-};
-
-class CVetoing : public CObject, public virtual IFoo {
-public:
-    int foo() const override { return 3; }
-    bool getCastDelegates(const std::type_info&, IBase**, CastDelegateNode**) const override {
-        return false;
-    }
 };
 
 // Answers for IBar through a delegate and for IUnrelated through its extras list.
 class CDelegating : public CObject, public virtual IFoo {
 public:
     CDelegating(IBase* delegate, IBase* extra) : m_delegate(delegate), m_node{extra, nullptr} {}
-    int foo() const override { return 4; }
     bool getCastDelegates(const std::type_info& type, IBase** delegate,
                           CastDelegateNode** extras) const override {
         if (type == typeid(IBar))
@@ -81,10 +56,7 @@ private:
     CastDelegateNode m_node;
 };
 
-class CUnrelated : public CObject, public virtual IUnrelated {
-public:
-    void nothing() override {}
-};
+class CUnrelated : public CObject, public virtual IUnrelated {};
 
 } // namespace
 
@@ -92,22 +64,14 @@ TEST(ObjectLifetime, CopiesSharingAndSelfAssignmentKeepTheCountAndOneDeath) {
     int destroyed = 0;
     {
         P<CCounted> p = adopt(new CCounted(&destroyed));
-        EXPECT_EQ(p->getRefCount(), 1);
         // Self-assignment of the only reference must not release it first.
         P<CCounted>& alias = p;
         p = alias;
         EXPECT_EQ(p->getRefCount(), 1);
         P<IFoo> copy = p;
-        EXPECT_EQ(p->getRefCount(), 2);
         P<IFoo> moved = std::move(copy);
-        EXPECT_TRUE(copy.isNull());
-        EXPECT_EQ(p->getRefCount(), 2);
-        {
-            P<CCounted> shared(p.get());
-            EXPECT_EQ(p->getRefCount(), 3);
-        }
-        EXPECT_EQ(p->getRefCount(), 2);
-        EXPECT_EQ(destroyed, 0);
+        P<CCounted> shared(p.get());
+        EXPECT_EQ(p->getRefCount(), 3);
     }
     EXPECT_EQ(destroyed, 1);
 }
@@ -136,8 +100,6 @@ TEST(ObjectLifetime, ConcurrentReferencesFromManyThreadsBalance) {
         t.join();
     EXPECT_EQ(p->getRefCount(), 1);
     EXPECT_EQ(destroyed, 0);
-    p.reset();
-    EXPECT_EQ(destroyed, 1);
 }
 
 TEST(ObjectLifetime, ConcurrentReleaseDestroysExactlyOnce) {
@@ -161,29 +123,11 @@ TEST(InterfaceCast, CrossCastsThroughVirtualBasesReachOneCount) {
     IBase* base = static_cast<IFoo*>(p.get());
     IBar* bar = interfaceCast<IBar>(base, true);
     ASSERT_NE(bar, nullptr);
-    EXPECT_EQ(bar->bar(), 2);
     IBaz* baz = interfaceCast<IBaz>(static_cast<IBase*>(bar), true);
     ASSERT_NE(baz, nullptr);
     // Every face shares the one IBase and so the one count.
     EXPECT_EQ(static_cast<IBase*>(baz), static_cast<IBase*>(bar));
-    P<IBar> held = interfaceCast<IBar>(p);
-    EXPECT_EQ(p->getRefCount(), 2);
     EXPECT_EQ(interfaceCast<IUnrelated>(base, true), nullptr);
-}
-
-TEST(InterfaceCast, NullVetoesAndTheCheckedForm) {
-    EXPECT_EQ(interfaceCast<IFoo>(static_cast<IBase*>(nullptr), true), nullptr);
-    EXPECT_EQ(interfaceCast<IFoo>(static_cast<IBase*>(nullptr)), nullptr);
-    EXPECT_TRUE(interfaceCast<IFoo>(P<IBar>()).isNull());
-
-    P<CVetoing> vetoing = make<CVetoing>();
-    EXPECT_EQ(interfaceCast<IFoo>(static_cast<IBase*>(vetoing.get()), true), nullptr);
-    EXPECT_TRUE(tryInterfaceCast<IFoo>(vetoing).isNull());
-
-    int destroyed = 0;
-    P<CCounted> p = make<CCounted>(&destroyed);
-    EXPECT_ANY_THROW(interfaceCast<IUnrelated>(p));
-    EXPECT_NO_THROW(interfaceCast<IFoo>(p));
 }
 
 TEST(InterfaceCast, DelegatesAndExtrasAnswerForTheObject) {
@@ -197,26 +141,5 @@ TEST(InterfaceCast, DelegatesAndExtrasAnswerForTheObject) {
     EXPECT_EQ(interfaceCast<IBar>(base, true), static_cast<IBar*>(delegate.get()));
     // Without following the delegate the object answers for itself, and lacks IBar.
     EXPECT_EQ(interfaceCast<IBar>(base, false), nullptr);
-    EXPECT_EQ(interfaceCast<IFoo>(base, true), static_cast<IFoo*>(object.get()));
     EXPECT_EQ(interfaceCast<IUnrelated>(base, true), static_cast<IUnrelated*>(extra.get()));
-}
-
-TEST(FrailPointer, UncountedNeitherKeepsAliveNorReleases) {
-    int destroyed = 0;
-    P<CCounted> p = make<CCounted>(&destroyed);
-    {
-        PFrail<IBase> frail = PFrail<IBase>::uncounted(static_cast<IFoo*>(p.get()));
-        PFrail<IBase> copy = frail;
-        EXPECT_EQ(p->getRefCount(), 1);
-        EXPECT_FALSE(copy.counted);
-    }
-    EXPECT_EQ(p->getRefCount(), 1);
-    {
-        PFrail<IBase> counted(static_cast<IFoo*>(p.get()), true);
-        PFrail<IBase> copy = counted;
-        EXPECT_EQ(p->getRefCount(), 3);
-    }
-    EXPECT_EQ(p->getRefCount(), 1);
-    p.reset();
-    EXPECT_EQ(destroyed, 1);
 }
