@@ -3,6 +3,7 @@
 #include "tamu/P.h"
 
 namespace tamu {
+class IFileSystem;
 class IMutexFactory;
 class IPathes;
 class ISignalFactory;
@@ -23,5 +24,7 @@ P<ISimpleThreadLocalStorageFactory> createSimpleThreadLocalStorageFactory();
 P<IPathes> createPathes();
 // The factory of streams over local files, registered with the stream manager.
 P<IStreamFactory> createDiskStreamFactory();
+// The local file system, registered with the file system manager.
+P<IFileSystem> createFileSystem();
 
 } // namespace tamu::platform
