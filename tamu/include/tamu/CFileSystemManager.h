@@ -34,8 +34,7 @@ public:
     void moveFile(IURI* source, IURI* target, bool overwrite) override;
     // The last registered file system that handles the target copies, when it handles the
     // source too; otherwise the bytes go through streams in steps of 64 KiB.
-    void copyFile(IURI* source, IURI* target, bool overwrite,
-                  IProgressListener* listener) override;
+    void copyFile(IURI* source, IURI* target, bool overwrite, IProgressListener* listener) override;
     bool deleteFile(IURI* uri, bool throwOnError) override;
     bool deleteFolder(IURI* uri, bool throwOnError) override;
     bool deleteFolderTree(IURI* uri, bool throwOnError) override;

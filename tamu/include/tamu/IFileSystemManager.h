@@ -22,7 +22,8 @@ public:
     // CFileNotFoundError for an empty or folder URI and for a folder or missing entry.
     virtual int64_t getFileSize(IURI* uri) = 0;
     virtual CFileTimes getFileTimes(IURI* uri) = 0;
-    // False for an empty or folder URI (a folder URI ends with "/"), without asking anyone.
+    // False for an empty or folder URI (a folder URI ends with "/"), without asking anyone;
+    // otherwise whether the entry exists, a folder named without its "/" included.
     virtual bool fileExists(IURI* uri) = 0;
     // False for an empty URI or one that does not end with "/".
     virtual bool folderExists(IURI* uri) = 0;

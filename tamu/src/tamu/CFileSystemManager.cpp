@@ -188,8 +188,12 @@ void CFileSystemManager::copyThroughStreams(IURI* source, IURI* target,
                                             IProgressListener* listener) {
     P<IStreamManager> streams = getStreamManager();
     // The source first: a missing source must not cost the existing target.
-    P<IInStream> in = streams->openInStream(source, 1);
-    P<IOutStream> out = streams->openOutStream(target, 0, 2, false);
+    P<IInStream> in = streams->tryOpenInStream(source, 1);
+    if (!in)
+        throw CURITypeNotSupportedError(P<IURI>(source));
+    P<IOutStream> out = streams->tryOpenOutStream(target, 0, 2, false);
+    if (!out)
+        throw CURITypeNotSupportedError(P<IURI>(target));
     bool complete = false;
     try {
         std::vector<uint8_t> buffer(copyStep);
@@ -226,13 +230,12 @@ bool CFileSystemManager::deleteFile(IURI* uri, bool throwOnError) {
 }
 
 bool CFileSystemManager::deleteFolder(IURI* uri, bool throwOnError) {
-    return dispatchDelete(uri,
-                          [&](IFileSystem& fs) { return fs.deleteFolder(uri, throwOnError); });
+    return dispatchDelete(uri, [&](IFileSystem& fs) { return fs.deleteFolder(uri, throwOnError); });
 }
 
 bool CFileSystemManager::deleteFolderTree(IURI* uri, bool throwOnError) {
-    return dispatchDelete(
-        uri, [&](IFileSystem& fs) { return fs.deleteFolderTree(uri, throwOnError); });
+    return dispatchDelete(uri,
+                          [&](IFileSystem& fs) { return fs.deleteFolderTree(uri, throwOnError); });
 }
 
 bool CFileSystemManager::createFolder(IURI* uri, bool throwOnError) {
@@ -337,8 +340,7 @@ void CFileSystemManager::volumeRemoved(IURI* volume) {
 P<IFileSystemManager> getFileSystemManager() {
     static int key;
     return getGlobalObject<IFileSystemManager>(&key, [] {
-        return P<IFileSystemManager>(
-            make<CFileSystemManager>(platform::createFileSystem().get()));
+        return P<IFileSystemManager>(make<CFileSystemManager>(platform::createFileSystem().get()));
     });
 }
 

@@ -17,8 +17,8 @@ template <size_t N>
 CFileError conflict(const char* key, const char (&english)[N], const P<IURI>& source,
                     const P<IURI>& target) {
     P<IString> message = getStringLocalizer()->localize(key, str(english));
-    return CFileError(message->replace("%SRC%", uriText(source))->replace("%DEST%", uriText(target)),
-                      source);
+    return CFileError(
+        message->replace("%SRC%", uriText(source))->replace("%DEST%", uriText(target)), source);
 }
 
 } // namespace
@@ -43,8 +43,8 @@ CFileError moveFolderTargetExistsError(const P<IURI>& source, const P<IURI>& tar
 
 CFileError moveFolderCreateError(const P<IURI>& source, const P<IURI>& target) {
     return conflict("tamu.CFileSystemManager.MoveFolderFailed.CreateFolder",
-                    "Error moving folder '%SRC%' to '%DEST%'. Could not create the folder.",
-                    source, target);
+                    "Error moving folder '%SRC%' to '%DEST%'. Could not create the folder.", source,
+                    target);
 }
 
 CFileError moveFolderError(const P<IURI>& source, const P<IURI>& target) {

@@ -13,8 +13,9 @@ class IThreadManager;
 } // namespace tamu
 
 // The platform layer's constructors: the only way portable code makes platform objects. The
-// path service and the disk stream factory are made in the files of their classes, so that a
-// module that never asks for them does not link them (and the URI classes behind them).
+// path service, the disk stream factory and the file system are made in the files of their
+// classes, so that a module that never asks for them does not link them (and the URI classes
+// behind them).
 namespace tamu::platform {
 
 P<IMutexFactory> createMutexFactory();

@@ -138,9 +138,9 @@ std::string temporaryBeside(const std::string& target) {
 
 // Puts `from` in place of `to`; without `overwrite`, EEXIST when `to` exists.
 int putInPlace(const std::string& from, const std::string& to, bool overwrite) {
-    int result = overwrite ? ::rename(from.c_str(), to.c_str())
-                           : ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(),
-                                         RENAME_NOREPLACE);
+    int result = overwrite
+                     ? ::rename(from.c_str(), to.c_str())
+                     : ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
     return result == 0 ? 0 : errno;
 }
 
@@ -156,7 +156,8 @@ CFileInfo CFileSystem::getFileInfo(IURI* uri) {
     CFileInfo info;
     struct statx status {};
     if (::statx(AT_FDCWD, localPath(uri).c_str(), 0,
-                STATX_TYPE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_CTIME | STATX_BTIME, &status) != 0) {
+                STATX_TYPE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_CTIME | STATX_BTIME,
+                &status) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return info;
         throwIOError(errno, own(uri));
@@ -164,8 +165,8 @@ CFileInfo CFileSystem::getFileInfo(IURI* uri) {
     info.exists = true;
     info.isFolder = S_ISDIR(status.stx_mode);
     info.size = info.isFolder ? 0 : static_cast<int64_t>(status.stx_size);
-    info.creationTime = milliseconds((status.stx_mask & STATX_BTIME) ? status.stx_btime
-                                                                      : status.stx_ctime);
+    info.creationTime =
+        milliseconds((status.stx_mask & STATX_BTIME) ? status.stx_btime : status.stx_ctime);
     info.lastWriteTime = milliseconds(status.stx_mtime);
     info.lastAccessTime = milliseconds(status.stx_atime);
     return info;
@@ -176,7 +177,7 @@ P<TCleaningSimpleArray<P<IURI>>> CFileSystem::getVolumes() {
     FILE* mounts = ::setmntent("/proc/self/mounts", "r");
     if (!mounts)
         return volumes;
-    mntent entry {};
+    mntent entry{};
     std::vector<char> text(4096);
     while (::getmntent_r(mounts, &entry, text.data(), static_cast<int>(text.size())))
         volumes->add(folderURI(entry.mnt_dir));

@@ -26,8 +26,7 @@ public:
     void moveFile(IURI* source, IURI* target, bool overwrite) override;
     // Into a hidden file beside the target that replaces it only once it is complete, so a
     // stopped or failed copy leaves the old target, if any, as it was.
-    void copyFile(IURI* source, IURI* target, bool overwrite,
-                  IProgressListener* listener) override;
+    void copyFile(IURI* source, IURI* target, bool overwrite, IProgressListener* listener) override;
     bool deleteFile(IURI* uri, bool throwOnError) override;
     bool deleteFolder(IURI* uri, bool throwOnError) override;
     bool deleteFolderTree(IURI* uri, bool throwOnError) override;
