@@ -4,6 +4,7 @@
 #include "CJobError.h"
 #include "CTempOutput.h"
 #include "fileLocation.h"
+#include "interruption.h"
 #include "jobs.h"
 #include "systemReason.h"
 
@@ -20,6 +21,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 namespace orxa::host {
 
@@ -34,30 +36,38 @@ std::string replaced(std::string text, const std::string& from, const std::strin
 
 } // namespace
 
+std::string CEncodingTarget::told(const std::string& text) const {
+    std::string result = replaced(text, m_location, m_path);
+    result = replaced(result, "file:" + m_reopen, m_path);
+    return replaced(result, m_reopen, m_path);
+}
+
 template <class F>
 decltype(auto) CEncodingTarget::about(F&& work) {
     try {
         return work();
     } catch (const std::exception& e) {
-        throw CJobError(m_path, replaced(e.what(), m_location, m_path));
+        throw CJobError(m_path, told(e.what()));
     }
 }
 
 CEncodingTarget::CEncodingTarget(orxa::common::IOrxaPlugin& plugin, const Job& job,
                                  const Layout& layout)
     : m_path(job.output) {
-    std::string reopen;
+    // A FLAC stream is finished by seeking back to its header, which a device or FIFO cannot
+    // do: it is made in a temporary file of its own and copied in at the end.
+    std::string target = job.target;
     if (job.direct) {
         m_directFd = ::open(job.target.c_str(), O_WRONLY | O_CLOEXEC);
         if (m_directFd < 0)
             throw CJobError(m_path, "cannot open the output: " + systemReason(errno));
-        reopen = "/proc/self/fd/" + std::to_string(m_directFd);
-    } else {
-        m_temp = CJobError::about(
-            m_path, [&] { return std::make_unique<CTempOutput>(job.target, job.mode); });
-        reopen = m_temp->reopenPath();
+        const char* tmp = std::getenv("TMPDIR");
+        target = std::string(tmp && *tmp ? tmp : "/tmp") + "/orxa-host.flac";
     }
-    tamu::P<tamu::IString> location = fileLocation(reopen);
+    m_temp = CJobError::about(
+        m_path, [&] { return std::make_unique<CTempOutput>(target, job.mode | 0600); });
+    m_reopen = m_temp->reopenPath();
+    tamu::P<tamu::IString> location = fileLocation(m_reopen);
     m_location = tamu::stringConv::toStdString(*location);
     about([&] {
         orxa::common::FormatOptions options{};
@@ -94,18 +104,42 @@ int64_t CEncodingTarget::commit() {
     checkLog();
     m_format = nullptr;
     struct stat status {};
-    int fd = m_temp ? m_temp->fd() : m_directFd;
-    int64_t size = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) ? status.st_size : -1;
-    if (m_temp)
+    int64_t size = ::fstat(m_temp->fd(), &status) == 0 ? status.st_size : -1;
+    if (m_directFd >= 0)
+        copyInto(m_directFd);
+    else
         CJobError::about(m_path, [&] { m_temp->commit(); });
     return size;
+}
+
+void CEncodingTarget::copyInto(int fd) {
+    char buffer[1 << 16];
+    for (off_t at = 0;;) {
+        ssize_t got = ::pread(m_temp->fd(), buffer, sizeof buffer, at);
+        if (got < 0)
+            throw CJobError(m_path, "cannot write the output: " + systemReason(errno));
+        if (got == 0)
+            return;
+        at += got;
+        for (ssize_t done = 0; done < got;) {
+            ssize_t written = ::write(fd, buffer + done, static_cast<size_t>(got - done));
+            if (written < 0) {
+                if (errno == EINTR) {
+                    CJobError::about(m_path, [] { interruption::check(); });
+                    continue;
+                }
+                throw CJobError(m_path, "cannot write the output: " + systemReason(errno));
+            }
+            done += written;
+        }
+    }
 }
 
 // The format logs its failures instead of throwing them.
 void CEncodingTarget::checkLog() {
     std::string failure = CHostLog::takeThreadFailure();
     if (!failure.empty())
-        throw CJobError(m_path, replaced(failure, m_location, m_path));
+        throw CJobError(m_path, told(failure));
 }
 
 } // namespace orxa::host

@@ -22,7 +22,7 @@ class CTempOutput;
 struct Job;
 
 // A FLAC file written through a format of the plug-in into a temporary file, which becomes the
-// output only with `commit` (a device or FIFO is written straight into). The format is handed
+// output only with `commit` (a device or FIFO gets the finished file's bytes). The format is handed
 // a name that opens the descriptor held here, so neither the temporary's nor the output's own
 // name needs to mean anything to it; its messages are told with the output's name.
 // Failures that the format only logs count as failures here.
@@ -42,8 +42,12 @@ private:
     template <class F>
     decltype(auto) about(F&& work);
     void checkLog();
+    // The output's name in place of the name the format was given.
+    std::string told(const std::string& text) const;
+    void copyInto(int fd);
 
     std::string m_path;
+    std::string m_reopen;
     std::string m_location;
     std::unique_ptr<CTempOutput> m_temp;
     int m_directFd = -1;
