@@ -498,8 +498,27 @@ TEST_F(OrxaHost, SpecialOutputsAndNamesAreTakenAsTheyAre) {
         EXPECT_TRUE(readFile(dir / (name + ".raw")) == expected);
     }
 
-    // Standard input decodes as the file does.
+    // Standard input decodes as the file does, and encodes as the WAV does.
     EXPECT_TRUE(ok("-q decode -t raw - < " + sample).out == expected);
+    ok("-q decode " + sample + " -o in.wav");
+    ok("-q encode - -o fromstdin.flac < in.wav");
+    EXPECT_TRUE(referenceRaw("fromstdin.flac") == expected);
+
+    // A full device fails with the system's reason, named by the output as given.
+    for (const std::string command : {"decode -t raw", "transcode", "encode"}) {
+        SCOPED_TRACE(command);
+        Result full = tool(command + " " + (command == "encode" ? "in.wav" : sample) +
+                           " -o /dev/full");
+        EXPECT_EQ(full.status, 1);
+        EXPECT_EQ(full.err, "orxa-host: /dev/full: cannot write the output: No space left on "
+                            "device\n");
+    }
+
+    // A reader that goes away ends the tool at once and without a word.
+    Result closed = dir.run("{ " + host + " decode -t raw " + sample +
+                            " -o -; echo $? > status; } | head -c 100 > /dev/null");
+    EXPECT_EQ(readFile(dir / "status"), "141\n");
+    EXPECT_EQ(closed.err, "");
 }
 
 TEST_F(OrxaHost, ReportsEachFileAndSumsUpABatch) {
