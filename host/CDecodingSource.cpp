@@ -53,7 +53,7 @@ CDecodingSource::~CDecodingSource() {
 
 tamu::P<orxa::common::IAudioSource> CDecodingSource::open(orxa::common::IOrxaPlugin& plugin,
                                                           const Layout& layout) {
-    return CJobError::about(m_path, [&] {
+    return CJobError::about(m_path, m_openPath, [&] {
         orxa::common::SourceOptions options{};
         options.size = sizeof options;
         options.sampleRate = layout.sampleRate;
@@ -109,7 +109,7 @@ Layout CDecodingSource::resolve(const Layout& wanted) const {
 }
 
 tamu::P<orxa::audio::IAudioChunk> CDecodingSource::next() {
-    return CJobError::about(m_path, [&]() -> tamu::P<orxa::audio::IAudioChunk> {
+    return CJobError::about(m_path, m_openPath, [&]() -> tamu::P<orxa::audio::IAudioChunk> {
         tamu::P<orxa::audio::IAudioChunk> chunk;
         try {
             chunk = m_source->getNextAudioChunk();
@@ -118,7 +118,7 @@ tamu::P<orxa::audio::IAudioChunk> CDecodingSource::next() {
         }
         std::string failure = CHostLog::takeThreadFailure();
         if (!failure.empty())
-            throw CJobError(m_path, failure);
+            throw CJobError(m_path, CJobError::naming(failure, m_openPath, m_path));
         if (chunk)
             m_framesDelivered += chunk->getSize() / m_layout.frameBytes();
         return chunk;

@@ -14,7 +14,6 @@
 #include "orxa/common/workerOptions.h"
 #include "tamu/IString.h"
 #include "tamu/interfaceCast.h"
-#include "tamu/stringConv.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -24,32 +23,6 @@
 #include <cstdlib>
 
 namespace orxa::host {
-
-namespace {
-
-std::string replaced(std::string text, const std::string& from, const std::string& to) {
-    for (size_t at = text.find(from); !from.empty() && at != std::string::npos;
-         at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
-}
-
-} // namespace
-
-std::string CEncodingTarget::told(const std::string& text) const {
-    std::string result = replaced(text, m_location, m_path);
-    result = replaced(result, "file:" + m_reopen, m_path);
-    return replaced(result, m_reopen, m_path);
-}
-
-template <class F>
-decltype(auto) CEncodingTarget::about(F&& work) {
-    try {
-        return work();
-    } catch (const std::exception& e) {
-        throw CJobError(m_path, told(e.what()));
-    }
-}
 
 CEncodingTarget::CEncodingTarget(orxa::common::IOrxaPlugin& plugin, const Job& job,
                                  const Layout& layout)
@@ -68,8 +41,7 @@ CEncodingTarget::CEncodingTarget(orxa::common::IOrxaPlugin& plugin, const Job& j
         m_path, [&] { return std::make_unique<CTempOutput>(target, job.mode | 0600); });
     m_reopen = m_temp->reopenPath();
     tamu::P<tamu::IString> location = fileLocation(m_reopen);
-    m_location = tamu::stringConv::toStdString(*location);
-    about([&] {
+    CJobError::about(m_path, m_reopen, [&] {
         orxa::common::FormatOptions options{};
         options.size = sizeof options;
         options.sampleRate = layout.sampleRate;
@@ -95,12 +67,12 @@ CEncodingTarget::~CEncodingTarget() {
 }
 
 void CEncodingTarget::write(const tamu::P<orxa::audio::IAudioChunk>& chunk) {
-    about([&] { m_format->writeAudioChunk(chunk); });
+    CJobError::about(m_path, m_reopen, [&] { m_format->writeAudioChunk(chunk); });
     checkLog();
 }
 
 int64_t CEncodingTarget::commit() {
-    about([&] { m_format->close(); });
+    CJobError::about(m_path, m_reopen, [&] { m_format->close(); });
     checkLog();
     m_format = nullptr;
     struct stat status {};
@@ -139,7 +111,7 @@ void CEncodingTarget::copyInto(int fd) {
 void CEncodingTarget::checkLog() {
     std::string failure = CHostLog::takeThreadFailure();
     if (!failure.empty())
-        throw CJobError(m_path, told(failure));
+        throw CJobError(m_path, CJobError::naming(failure, m_reopen, m_path));
 }
 
 } // namespace orxa::host

@@ -39,16 +39,11 @@ public:
     int64_t commit();
 
 private:
-    template <class F>
-    decltype(auto) about(F&& work);
     void checkLog();
-    // The output's name in place of the name the format was given.
-    std::string told(const std::string& text) const;
     void copyInto(int fd);
 
     std::string m_path;
     std::string m_reopen;
-    std::string m_location;
     std::unique_ptr<CTempOutput> m_temp;
     int m_directFd = -1;
     tamu::P<orxa::common::IAudioFormat> m_format;

@@ -170,6 +170,7 @@ TEST_F(OrxaHost, TranscodeKeepsTheSamplesOrResamplesToTheAskedRate) {
 // behind or spoils an earlier one.
 TEST_F(OrxaHost, FailuresNameTheFileAndTheReasonAndLeaveNoOutput) {
     toolrunner::writeFile(dir / "text.flac", "this is not a FLAC file at all\n");
+    fs::copy_file(dir / "text.flac", dir / "t\xe9xt.flac");
     toolrunner::writeFile(dir / "old.wav", "earlier output");
     makeWav("int32", 32, 1);
     reference("sox int32.wav -e floating-point real.wav");
@@ -181,6 +182,8 @@ TEST_F(OrxaHost, FailuresNameTheFileAndTheReasonAndLeaveNoOutput) {
         {"info missing.flac", "orxa-host: missing.flac: No such file or directory\n", ""},
         {"decode text.flac -o out.wav", "orxa-host: text.flac: ", "failed to read metadata"},
         {"decode -f text.flac -o old.wav", "orxa-host: text.flac: ", ""},
+        // Told by the name given, though the plug-in was handed another.
+        {"decode 't\xe9xt.flac'", "orxa-host: t\xe9xt.flac: ", "failed to read metadata"},
         {"info .", "orxa-host: .: is a directory\n", ""},
         {"decode " + sample + " -o nowhere/out.wav",
          "orxa-host: nowhere/out.wav: cannot create the output: No such file or directory\n", ""},
@@ -200,11 +203,12 @@ TEST_F(OrxaHost, FailuresNameTheFileAndTheReasonAndLeaveNoOutput) {
         EXPECT_EQ(result.err.rfind(c.start, 0), 0u) << result.err;
         EXPECT_NE(result.err.find(c.reason), std::string::npos) << result.err;
         EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        EXPECT_EQ(result.err.find("/proc/self"), std::string::npos) << result.err;
     }
     EXPECT_EQ(readFile(dir / "old.wav"), "earlier output");
     EXPECT_TRUE(fs::is_empty(dir / "taken.flac"));
     EXPECT_EQ(dir.list(), (std::vector<std::string>{"int32.wav", "old.wav", "real.wav",
-                                                    "taken.flac", "text.flac"}));
+                                                    "taken.flac", "text.flac", "t\xe9xt.flac"}));
 }
 
 // A mistake is one line naming it, as flac and sox tell theirs; the usage comes only when asked.
