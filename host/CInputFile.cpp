@@ -84,8 +84,8 @@ CInputFile::CInputFile(const std::string& name) : m_name(name) {
         throw CJobError(name, directory ? "is a directory" : "not a regular file");
     }
     m_size = status.st_size;
-    m_openPath = !isStandardInput(name) && isUTF8(name) ? name
-                                                        : "/proc/self/fd/" + std::to_string(m_fd);
+    m_openPath =
+        !isStandardInput(name) && isUTF8(name) ? name : "/proc/self/fd/" + std::to_string(m_fd);
 }
 
 CInputFile::~CInputFile() {

@@ -73,8 +73,8 @@ void CProgress::draw(double elapsed) {
         text = "[" + std::to_string(m_ended) + "/" + std::to_string(m_jobCount) + "] ";
     double left = 0.0;
     for (const auto& [slot, running] : m_running) {
-        double fraction = running.seconds > 0.0 ? std::min(running.done / running.seconds, 1.0)
-                                                : 0.0;
+        double fraction =
+            running.seconds > 0.0 ? std::min(running.done / running.seconds, 1.0) : 0.0;
         char share[16];
         std::snprintf(share, sizeof share, " %d%%", static_cast<int>(fraction * 100.0));
         text += running.name + share + "  ";

@@ -42,8 +42,8 @@ int64_t promisedFramesOf(const std::string& path, int format, int64_t frameBytes
         return -1;
     bool wav = (format & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAV &&
                std::memcmp(header, "RIFF", 4) == 0 && std::memcmp(header + 8, "WAVE", 4) == 0;
-    bool aiff = (format & SF_FORMAT_TYPEMASK) == SF_FORMAT_AIFF &&
-                std::memcmp(header, "FORM", 4) == 0;
+    bool aiff =
+        (format & SF_FORMAT_TYPEMASK) == SF_FORMAT_AIFF && std::memcmp(header, "FORM", 4) == 0;
     if (!wav && !aiff)
         return -1;
     unsigned char chunk[8];

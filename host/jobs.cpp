@@ -178,7 +178,8 @@ double decodeFile(const JobContext& context, const Job& job, const Layout& wante
     CDecodingSource source(*context.plugin, input, wanted, context.checkMD5);
     const Layout& layout = source.layout();
 
-    auto output = CJobError::about(job.output, [&] { return std::make_unique<CDecodeOutput>(job); });
+    auto output =
+        CJobError::about(job.output, [&] { return std::make_unique<CDecodeOutput>(job); });
     const StreamInfo& info = source.info();
     // Only the file's own rate makes the promised length exact.
     int64_t frames = layout.sampleRate == info.sampleRate ? info.totalSamples : 0;
@@ -243,8 +244,8 @@ double encodeFile(const JobContext& context, const Job& job, CProgress& progress
     }
     if (promised > framesDone)
         judge(context, job.input,
-              "holds " + std::to_string(framesDone) + " frames of the " +
-                  std::to_string(promised) + " its header promises (truncated)");
+              "holds " + std::to_string(framesDone) + " frames of the " + std::to_string(promised) +
+                  " its header promises (truncated)");
     int64_t size = target.commit();
     double seconds = static_cast<double>(framesDone) / layout.sampleRate;
     report(context, job, seconds, size, input.size(), start);

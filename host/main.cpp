@@ -41,8 +41,7 @@ struct Options {
 };
 
 void addWorkOptions(CLI::App& command, Options& options, bool writes, bool layout) {
-    command.add_option("files", options.plan.inputs, "the inputs; - is standard input")
-        ->required();
+    command.add_option("files", options.plan.inputs, "the inputs; - is standard input")->required();
     command.add_option("-j,--jobs", options.jobs, "files done at once (default: one per core)")
         ->check(CLI::Range(1, 256));
     command.add_flag("--no-md5", options.noMD5,
@@ -207,8 +206,7 @@ int main(int argc, char** argv) {
         app.add_subcommand("transcode", "decode FLAC, convert when asked, encode FLAC");
     addWorkOptions(*transcode, options, true, true);
 
-    CLI::App* test =
-        app.add_subcommand("test", "decode FLAC with every check and write nothing");
+    CLI::App* test = app.add_subcommand("test", "decode FLAC with every check and write nothing");
     addWorkOptions(*test, options, false, false);
 
     if (argc <= 1) {

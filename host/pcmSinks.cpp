@@ -57,7 +57,7 @@ public:
         int64_t bytes = frames * blockAlign;
         // An unknown or oversized length is told as the largest, as streaming tools do.
         uint32_t dataSize = frames > 0 && bytes <= 0xFFFFFFFFll - 36 ? static_cast<uint32_t>(bytes)
-                                                                      : 0xFFFFFFFFu - 36;
+                                                                     : 0xFFFFFFFFu - 36;
         uint8_t header[44];
         auto put = [&](int at, uint32_t value, int size) {
             for (int i = 0; i < size; ++i)

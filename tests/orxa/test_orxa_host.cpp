@@ -190,8 +190,7 @@ TEST_F(OrxaHost, FailuresNameTheFileAndTheReasonAndLeaveNoOutput) {
         {"encode int32.wav -o nowhere/out.flac",
          "orxa-host: nowhere/out.flac: cannot create the output: No such file or directory\n", ""},
         {"encode text.flac -o out.flac", "orxa-host: text.flac: ", ""},
-        {"encode real.wav",
-         "orxa-host: real.wav: not integer PCM of 8, 16, 24 or 32 bits\n", ""},
+        {"encode real.wav", "orxa-host: real.wav: not integer PCM of 8, 16, 24 or 32 bits\n", ""},
         {"--plugin /nonexistent/liborxa_flac.so info " + sample,
          "orxa-host: /nonexistent/liborxa_flac.so: cannot load the plug-in: ", ""},
         {"transcode " + sample + " -o taken.flac", "orxa-host: taken.flac: is a directory\n", ""},
@@ -372,8 +371,8 @@ TEST_F(OrxaHost, DamagedInputFailsWithTheReasonUnlessDecodedThroughErrors) {
     makeWav("tone", 16, 2, 44100, 3.0, "");
     auto size = fs::file_size(dir / "tone.flac");
     auto patch = [&](const std::string& name, uintmax_t offset) {
-        return "cp tone.flac " + name + " && printf '\\125' | dd of=" + name + " bs=1 seek=" +
-               std::to_string(offset) + " conv=notrunc status=none";
+        return "cp tone.flac " + name + " && printf '\\125' | dd of=" + name +
+               " bs=1 seek=" + std::to_string(offset) + " conv=notrunc status=none";
     };
     const struct {
         std::string name, make, reason;
@@ -511,8 +510,8 @@ TEST_F(OrxaHost, SpecialOutputsAndNamesAreTakenAsTheyAre) {
     // A full device fails with the system's reason, named by the output as given.
     for (const std::string command : {"decode -t raw", "transcode", "encode"}) {
         SCOPED_TRACE(command);
-        Result full = tool(command + " " + (command == "encode" ? "in.wav" : sample) +
-                           " -o /dev/full");
+        Result full =
+            tool(command + " " + (command == "encode" ? "in.wav" : sample) + " -o /dev/full");
         EXPECT_EQ(full.status, 1);
         EXPECT_EQ(full.err, "orxa-host: /dev/full: cannot write the output: No space left on "
                             "device\n");
@@ -542,11 +541,12 @@ TEST_F(OrxaHost, ReportsEachFileAndSumsUpABatch) {
 // A reader that never reads fills the pipe; the signal still ends the tool at once.
 TEST_F(OrxaHost, TerminationEndsAToolBlockedOnAFullPipe) {
     makeWav("long", 16, 2, 44100, 20.0, "-0");
-    Result result = dir.run(
-        "{ " + host + " decode -t raw long.flac -o - & echo $! > pid; wait $!; echo $? > status; }"
-        " | sleep 6 & sleep 1; kill -TERM $(cat pid); start=$(date +%s%N);"
-        " while kill -0 $(cat pid) 2>/dev/null; do sleep 0.02; done;"
-        " echo $(( ($(date +%s%N) - start) / 1000000 ))");
+    Result result =
+        dir.run("{ " + host +
+                " decode -t raw long.flac -o - & echo $! > pid; wait $!; echo $? > status; }"
+                " | sleep 6 & sleep 1; kill -TERM $(cat pid); start=$(date +%s%N);"
+                " while kill -0 $(cat pid) 2>/dev/null; do sleep 0.02; done;"
+                " echo $(( ($(date +%s%N) - start) / 1000000 ))");
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_LT(std::stol(result.out), 1000) << result.out;
     EXPECT_EQ(readFile(dir / "status"), "143\n");
