@@ -426,6 +426,18 @@ TEST_F(OrxaHost, DamagedInputFailsWithTheReasonUnlessDecodedThroughErrors) {
     EXPECT_EQ(tested.out, "");
     EXPECT_EQ(ok("-q test tone.flac").err, "");
 
+    // A second STREAMINFO block (a copy of the first, behind it) is refused at open: no -F
+    // decodes through a header that cannot be trusted.
+    reference("head -c 42 tone.flac > twice.flac && tail -c +5 tone.flac | head -c 38 >> "
+              "twice.flac && tail -c +43 tone.flac >> twice.flac");
+    if (reporting) {
+        Result twice = tool("-q decode -F twice.flac");
+        EXPECT_EQ(twice.status, 1);
+        EXPECT_EQ(twice.err.rfind("orxa-host: twice.flac: ", 0), 0u) << twice.err;
+        EXPECT_NE(twice.err.find("STREAMINFO"), std::string::npos) << twice.err;
+        EXPECT_FALSE(fs::exists(dir / "twice.wav"));
+    }
+
     // A WAV whose header promises more frames than it holds.
     reference("head -c 100000 tone.wav > short.wav");
     Result shortWav = tool("encode short.wav");
