@@ -1,14 +1,17 @@
 #include "CDecodingSource.h"
 
 #include "CHostLog.h"
+#include "CInputFile.h"
 #include "CJobError.h"
 #include "fileLocation.h"
+#include "jobs.h"
 
 #include "orxa/audio/IAudioChunk.h"
 #include "orxa/common/COrxaEOFError.h"
 #include "orxa/common/IAudioSource.h"
 #include "orxa/common/IAudioStreamInfo.h"
 #include "orxa/common/IOrxaPlugin.h"
+#include "orxa/common/IStreamIntegrity.h"
 #include "orxa/common/workerOptions.h"
 #include "tamu/IConstArray.h"
 #include "tamu/IString.h"
@@ -16,6 +19,7 @@
 #include "tamu/stringConv.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace orxa::host {
 
@@ -24,10 +28,9 @@ namespace {
 constexpr Layout commonLayout{44100, 2, 2};
 } // namespace
 
-CDecodingSource::CDecodingSource(orxa::common::IOrxaPlugin& plugin, const std::string& path,
-                                 const Layout& wanted)
-    : m_path(path) {
-    checkReadableFile(path);
+CDecodingSource::CDecodingSource(orxa::common::IOrxaPlugin& plugin, const CInputFile& input,
+                                 const Layout& wanted, bool checkMD5)
+    : m_path(input.name()), m_openPath(input.openPath()), m_checkMD5(checkMD5) {
     Layout first = wanted.isComplete() ? wanted : commonLayout;
     m_source = open(plugin, first);
     readInfo();
@@ -50,18 +53,22 @@ CDecodingSource::~CDecodingSource() {
 
 tamu::P<orxa::common::IAudioSource> CDecodingSource::open(orxa::common::IOrxaPlugin& plugin,
                                                           const Layout& layout) {
-    return CJobError::about(m_path, [&] {
+    return CJobError::about(m_path, m_openPath, [&] {
         orxa::common::SourceOptions options{};
         options.size = sizeof options;
         options.sampleRate = layout.sampleRate;
         options.channels = layout.channels;
         options.bytesPerSample = layout.bytesPerSample;
         tamu::P<orxa::common::ISource> made =
-            plugin.createSource(fileLocation(m_path), orxa::common::sourceKind, 0, &options);
+            plugin.createSource(fileLocation(m_openPath), orxa::common::sourceKind, 0, &options);
         tamu::P<orxa::common::IAudioSource> source =
             tamu::tryInterfaceCast<orxa::common::IAudioSource>(made);
         if (!source)
             throw CJobError(m_path, "the plug-in made no audio source");
+        // A source without the report cannot be checked; the delivered length still is.
+        m_integrity = tamu::tryInterfaceCast<orxa::common::IStreamIntegrity>(made);
+        if (m_integrity)
+            m_integrity->setMD5Checking(m_checkMD5);
         CHostLog::takeThreadFailure();
         source->open();
         return source;
@@ -102,7 +109,7 @@ Layout CDecodingSource::resolve(const Layout& wanted) const {
 }
 
 tamu::P<orxa::audio::IAudioChunk> CDecodingSource::next() {
-    return CJobError::about(m_path, [&]() -> tamu::P<orxa::audio::IAudioChunk> {
+    return CJobError::about(m_path, m_openPath, [&]() -> tamu::P<orxa::audio::IAudioChunk> {
         tamu::P<orxa::audio::IAudioChunk> chunk;
         try {
             chunk = m_source->getNextAudioChunk();
@@ -111,7 +118,9 @@ tamu::P<orxa::audio::IAudioChunk> CDecodingSource::next() {
         }
         std::string failure = CHostLog::takeThreadFailure();
         if (!failure.empty())
-            throw CJobError(m_path, failure);
+            throw CJobError(m_path, CJobError::naming(failure, m_openPath, m_path));
+        if (chunk)
+            m_framesDelivered += chunk->getSize() / m_layout.frameBytes();
         return chunk;
     });
 }
@@ -120,6 +129,48 @@ void CDecodingSource::close() {
     tamu::P<orxa::common::IAudioSource> source = m_source;
     m_source = nullptr;
     CJobError::about(m_path, [&] { source->close(); });
+}
+
+} // namespace orxa::host
+
+namespace orxa::host {
+
+namespace {
+
+std::string plural(int64_t count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+} // namespace
+
+std::string CDecodingSource::damage() const {
+    using EMD5Result = orxa::common::IStreamIntegrity::EMD5Result;
+    std::vector<std::string> found;
+    double rate = m_info.sampleRate > 0 ? m_info.sampleRate : 1.0;
+    int64_t expected = m_info.totalSamples, decoded = -1;
+    if (m_integrity) {
+        CJobError::about(m_path, [&] {
+            expected = m_integrity->getExpectedSamples();
+            if (m_integrity->isEndedEarly())
+                decoded = m_integrity->getDecodedSamples();
+            if (int32_t crc = m_integrity->getCRCMismatchCount())
+                found.push_back(plural(crc, "frame", "frames") + " failed their CRC check");
+            if (int32_t lost = m_integrity->getLostSyncCount())
+                found.push_back("lost sync " + plural(lost, "time", "times"));
+            if (m_integrity->getMD5Result() == EMD5Result::mismatched)
+                found.push_back("MD5 signature mismatch");
+        });
+    } else if (expected > 0 && m_layout.sampleRate == m_info.sampleRate &&
+               m_framesDelivered < expected) {
+        decoded = m_framesDelivered;
+    }
+    if (decoded >= 0)
+        found.insert(found.begin(), "stream ends at " + formatClock(decoded / rate) + " of " +
+                                        formatClock(expected / rate) + " (truncated)");
+    std::string text;
+    for (const std::string& one : found)
+        text += (text.empty() ? "" : "; ") + one;
+    return text;
 }
 
 } // namespace orxa::host

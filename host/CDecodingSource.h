@@ -14,9 +14,12 @@ class IAudioChunk;
 namespace orxa::common {
 class IAudioSource;
 class IOrxaPlugin;
+class IStreamIntegrity;
 } // namespace orxa::common
 
 namespace orxa::host {
+
+class CInputFile;
 
 // What the file itself holds, as its source tells it.
 struct StreamInfo {
@@ -34,9 +37,10 @@ struct StreamInfo {
 // layout asked for; otherwise a second one is made for that layout.
 class CDecodingSource {
 public:
-    // Throws CJobError about `path`.
-    CDecodingSource(orxa::common::IOrxaPlugin& plugin, const std::string& path,
-                    const Layout& wanted);
+    // Throws CJobError about the input. With `checkMD5` a source that can is asked to check
+    // the audio against the stream's signature.
+    CDecodingSource(orxa::common::IOrxaPlugin& plugin, const CInputFile& input,
+                    const Layout& wanted, bool checkMD5 = false);
     CDecodingSource(const CDecodingSource&) = delete;
     CDecodingSource& operator=(const CDecodingSource&) = delete;
     ~CDecodingSource();
@@ -49,6 +53,9 @@ public:
     tamu::P<orxa::audio::IAudioChunk> next();
     // Throws CJobError when closing reports a decoding error.
     void close();
+    // Once the end is reached: what was lost or found wrong on the way ("" when nothing was),
+    // by the source's integrity report where it gives one, else by the samples delivered.
+    std::string damage() const;
 
 private:
     tamu::P<orxa::common::IAudioSource> open(orxa::common::IOrxaPlugin& plugin,
@@ -57,7 +64,11 @@ private:
     Layout resolve(const Layout& wanted) const;
 
     std::string m_path;
+    std::string m_openPath;
+    bool m_checkMD5;
     tamu::P<orxa::common::IAudioSource> m_source;
+    tamu::P<orxa::common::IStreamIntegrity> m_integrity;
+    int64_t m_framesDelivered = 0;
     StreamInfo m_info;
     Layout m_layout;
 };

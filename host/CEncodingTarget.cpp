@@ -4,6 +4,9 @@
 #include "CJobError.h"
 #include "CTempOutput.h"
 #include "fileLocation.h"
+#include "interruption.h"
+#include "jobs.h"
+#include "systemReason.h"
 
 #include "orxa/audio/IAudioChunk.h"
 #include "orxa/common/IAudioFormat.h"
@@ -12,24 +15,40 @@
 #include "tamu/IString.h"
 #include "tamu/interfaceCast.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
 
 namespace orxa::host {
 
-CEncodingTarget::CEncodingTarget(orxa::common::IOrxaPlugin& plugin, const std::string& path,
+CEncodingTarget::CEncodingTarget(orxa::common::IOrxaPlugin& plugin, const Job& job,
                                  const Layout& layout)
-    : m_path(path),
-      m_temp(CJobError::about(path, [&] { return std::make_unique<CTempOutput>(path); })) {
-    // The format opens the file again by its name.
-    ::close(m_temp->releaseFd());
-    CJobError::about(m_path, [&] {
+    : m_path(job.output) {
+    // A FLAC stream is finished by seeking back to its header, which a device or FIFO cannot
+    // do: it is made in a temporary file of its own and copied in at the end.
+    std::string target = job.target;
+    if (job.direct) {
+        m_directFd = ::open(job.target.c_str(), O_WRONLY | O_CLOEXEC);
+        if (m_directFd < 0)
+            throw CJobError(m_path, "cannot open the output: " + systemReason(errno));
+        const char* tmp = std::getenv("TMPDIR");
+        target = std::string(tmp && *tmp ? tmp : "/tmp") + "/orxa-host.flac";
+    }
+    m_temp = CJobError::about(
+        m_path, [&] { return std::make_unique<CTempOutput>(target, job.mode | 0600); });
+    m_reopen = m_temp->reopenPath();
+    tamu::P<tamu::IString> location = fileLocation(m_reopen);
+    CJobError::about(m_path, m_reopen, [&] {
         orxa::common::FormatOptions options{};
         options.size = sizeof options;
         options.sampleRate = layout.sampleRate;
         options.channels = layout.channels;
         options.bytesPerSample = layout.bytesPerSample;
-        m_format = tamu::tryInterfaceCast<orxa::common::IAudioFormat>(plugin.createFormat(
-            fileLocation(m_temp->path()), orxa::common::formatKind, 0, &options));
+        m_format = tamu::tryInterfaceCast<orxa::common::IAudioFormat>(
+            plugin.createFormat(location, orxa::common::formatKind, 0, &options));
         if (!m_format)
             throw CJobError(m_path, "the plug-in made no audio format");
         CHostLog::takeThreadFailure();
@@ -43,25 +62,56 @@ CEncodingTarget::CEncodingTarget(orxa::common::IOrxaPlugin& plugin, const std::s
 CEncodingTarget::~CEncodingTarget() {
     // The format finishes its stream before the temporary file is removed.
     m_format = nullptr;
+    if (m_directFd >= 0)
+        ::close(m_directFd);
 }
 
 void CEncodingTarget::write(const tamu::P<orxa::audio::IAudioChunk>& chunk) {
-    CJobError::about(m_path, [&] { m_format->writeAudioChunk(chunk); });
+    CJobError::about(m_path, m_reopen, [&] { m_format->writeAudioChunk(chunk); });
     checkLog();
 }
 
-void CEncodingTarget::commit() {
-    CJobError::about(m_path, [&] { m_format->close(); });
+int64_t CEncodingTarget::commit() {
+    CJobError::about(m_path, m_reopen, [&] { m_format->close(); });
     checkLog();
     m_format = nullptr;
-    CJobError::about(m_path, [&] { m_temp->commit(); });
+    struct stat status {};
+    int64_t size = ::fstat(m_temp->fd(), &status) == 0 ? status.st_size : -1;
+    if (m_directFd >= 0)
+        copyInto(m_directFd);
+    else
+        CJobError::about(m_path, [&] { m_temp->commit(); });
+    return size;
+}
+
+void CEncodingTarget::copyInto(int fd) {
+    char buffer[1 << 16];
+    for (off_t at = 0;;) {
+        ssize_t got = ::pread(m_temp->fd(), buffer, sizeof buffer, at);
+        if (got < 0)
+            throw CJobError(m_path, "cannot write the output: " + systemReason(errno));
+        if (got == 0)
+            return;
+        at += got;
+        for (ssize_t done = 0; done < got;) {
+            ssize_t written = ::write(fd, buffer + done, static_cast<size_t>(got - done));
+            if (written < 0) {
+                if (errno == EINTR) {
+                    CJobError::about(m_path, [] { interruption::check(); });
+                    continue;
+                }
+                throw CJobError(m_path, "cannot write the output: " + systemReason(errno));
+            }
+            done += written;
+        }
+    }
 }
 
 // The format logs its failures instead of throwing them.
 void CEncodingTarget::checkLog() {
     std::string failure = CHostLog::takeThreadFailure();
     if (!failure.empty())
-        throw CJobError(m_path, failure);
+        throw CJobError(m_path, CJobError::naming(failure, m_reopen, m_path));
 }
 
 } // namespace orxa::host

@@ -4,6 +4,7 @@
 
 #include "tamu/P.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -18,27 +19,33 @@ class IOrxaPlugin;
 namespace orxa::host {
 
 class CTempOutput;
+struct Job;
 
 // A FLAC file written through a format of the plug-in into a temporary file, which becomes the
-// output only with `commit`. Failures that the format only logs count as failures here.
+// output only with `commit` (a device or FIFO gets the finished file's bytes). The format is handed
+// a name that opens the descriptor held here, so neither the temporary's nor the output's own
+// name needs to mean anything to it; its messages are told with the output's name.
+// Failures that the format only logs count as failures here.
 class CEncodingTarget {
 public:
-    // Throws CJobError about `path`.
-    CEncodingTarget(orxa::common::IOrxaPlugin& plugin, const std::string& path,
-                    const Layout& layout);
+    // Throws CJobError about the output.
+    CEncodingTarget(orxa::common::IOrxaPlugin& plugin, const Job& job, const Layout& layout);
     CEncodingTarget(const CEncodingTarget&) = delete;
     CEncodingTarget& operator=(const CEncodingTarget&) = delete;
     ~CEncodingTarget();
 
     void write(const tamu::P<orxa::audio::IAudioChunk>& chunk);
-    // Finishes the FLAC stream and puts the file in place.
-    void commit();
+    // Finishes the FLAC stream and puts the file in place. Returns its size in bytes.
+    int64_t commit();
 
 private:
     void checkLog();
+    void copyInto(int fd);
 
     std::string m_path;
+    std::string m_reopen;
     std::unique_ptr<CTempOutput> m_temp;
+    int m_directFd = -1;
     tamu::P<orxa::common::IAudioFormat> m_format;
 };
 

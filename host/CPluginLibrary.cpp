@@ -17,10 +17,10 @@ constexpr const char* pluginFile = "liborxa_flac.so";
 CPluginLibrary::CPluginLibrary(const std::string& path) {
     // dlopen searches the library path for a bare name; a file the user names is meant as given.
     std::string name = path.find('/') == std::string::npos ? "./" + path : path;
-    void* handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle)
+    m_handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!m_handle)
         throw std::runtime_error(std::string("cannot load the plug-in: ") + dlerror());
-    m_create = reinterpret_cast<CreateFn>(dlsym(handle, "orxa_pluginCreate"));
+    m_create = reinterpret_cast<CreateFn>(dlsym(m_handle, "orxa_pluginCreate"));
     if (!m_create)
         throw std::runtime_error("not an orxa plug-in (no orxa_pluginCreate)");
 }
@@ -31,6 +31,19 @@ tamu::P<orxa::common::IOrxaPlugin> CPluginLibrary::create(orxa::common::IPluginH
     if (!plugin)
         throw std::runtime_error("the plug-in could not make its plug-in object");
     return plugin;
+}
+
+// A handle's symbols include those of the libraries it depends on: these are the very copies the
+// plug-in calls.
+std::string CPluginLibrary::flacVersion() const {
+    auto text = static_cast<const char* const*>(dlsym(m_handle, "FLAC__VERSION_STRING"));
+    return text && *text ? *text : "unknown";
+}
+
+std::string CPluginLibrary::soxrVersion() const {
+    using VersionFn = const char* (*)();
+    auto version = reinterpret_cast<VersionFn>(dlsym(m_handle, "soxr_version"));
+    return version ? version() : "unknown";
 }
 
 std::string CPluginLibrary::defaultPath() {

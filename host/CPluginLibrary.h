@@ -23,6 +23,11 @@ public:
     // Throws std::runtime_error when the plug-in makes no object.
     tamu::P<orxa::common::IOrxaPlugin> create(orxa::common::IPluginHost* host) const;
 
+    // The versions of libFLAC and libsoxr the plug-in runs on, as they tell them; "unknown"
+    // when the plug-in does not use the library.
+    std::string flacVersion() const;
+    std::string soxrVersion() const;
+
     // The plug-in beside this program (the build tree), else in the lib directory next to its bin
     // directory (an installed tree).
     static std::string defaultPath();
@@ -30,6 +35,7 @@ public:
 private:
     using CreateFn = tamu::P<orxa::common::IOrxaPlugin>* (*)(tamu::P<orxa::common::IOrxaPlugin>*,
                                                              orxa::common::IPluginHost*);
+    void* m_handle = nullptr;
     CreateFn m_create = nullptr;
 };
 

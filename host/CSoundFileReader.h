@@ -20,6 +20,9 @@ public:
     int32_t getChannels() const { return m_channels; }
     int32_t getBytesPerSample() const { return m_bytesPerSample; }
     int64_t getFrames() const { return m_frames; }
+    // The frames the file's header says it holds, or -1 when it does not say (a WAV written to
+    // a pipe, a format without such a field). libsndfile itself counts only the frames present.
+    int64_t getPromisedFrames() const { return m_promisedFrames; }
 
     // Up to `frames` frames, each sample left-aligned in 32 bits; 0 at the end.
     int64_t read(int32_t* buffer, int64_t frames);
@@ -30,6 +33,7 @@ private:
     int32_t m_channels = 0;
     int32_t m_bytesPerSample = 0;
     int64_t m_frames = 0;
+    int64_t m_promisedFrames = -1;
 };
 
 } // namespace orxa::host

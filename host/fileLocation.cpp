@@ -1,15 +1,8 @@
 #include "fileLocation.h"
 
-#include "CJobError.h"
-
 #include "tamu/IString.h"
 #include "tamu/stringConv.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
 
@@ -31,20 +24,6 @@ tamu::P<tamu::IString> fileLocation(const std::string& path) {
         }
     }
     return tamu::stringConv::fromStd(text);
-}
-
-void checkReadableFile(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        char buffer[256];
-        throw CJobError(path, strerror_r(errno, buffer, sizeof buffer));
-    }
-    struct stat status {};
-    bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
-    bool directory = S_ISDIR(status.st_mode);
-    ::close(fd);
-    if (!regular)
-        throw CJobError(path, directory ? "is a directory" : "not a regular file");
 }
 
 } // namespace orxa::host

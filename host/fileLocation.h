@@ -14,7 +14,4 @@ namespace orxa::host {
 // byte that could be read as URI syntax escaped, so names with '#', '?', '%' or spaces survive.
 tamu::P<tamu::IString> fileLocation(const std::string& path);
 
-// Throws CJobError about `path` when it cannot be read as a file (missing, a directory, ...).
-void checkReadableFile(const std::string& path);
-
 } // namespace orxa::host

@@ -1,34 +1,93 @@
 #include "interruption.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <chrono>
 #include <csignal>
+#include <mutex>
+#include <set>
 #include <stdexcept>
+#include <thread>
 
 namespace orxa::host::interruption {
 
 namespace {
 
-std::atomic<bool> flag{false};
+constexpr auto gracePeriod = std::chrono::milliseconds(500);
 
-extern "C" void onSignal(int) {
-    flag.store(true);
+std::atomic<int> caught{0};
+int wakePipe[2] = {-1, -1};
+
+std::mutex& namesLock() {
+    static std::mutex mutex;
+    return mutex;
+}
+std::set<std::string>& names() {
+    static std::set<std::string> set;
+    return set;
+}
+
+extern "C" void onSignal(int number) {
+    int expected = 0;
+    caught.compare_exchange_strong(expected, number);
+    char byte = 1;
+    // Nothing to do when it fails: the flag alone still ends the jobs.
+    [[maybe_unused]] ssize_t ignored = ::write(wakePipe[1], &byte, 1);
+}
+
+void watch() {
+    char byte;
+    while (::read(wakePipe[0], &byte, 1) < 0) {
+    }
+    std::this_thread::sleep_for(gracePeriod);
+    // The jobs did not end in time: whatever blocks them, the tool ends here.
+    {
+        std::lock_guard<std::mutex> guard(namesLock());
+        for (const std::string& path : names())
+            ::unlink(path.c_str());
+    }
+    ::_exit(exitStatus());
 }
 
 } // namespace
 
 void install() {
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
-    std::signal(SIGHUP, onSignal);
+    if (::pipe2(wakePipe, O_CLOEXEC) != 0)
+        return;
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    // No SA_RESTART: a write blocked on a pipe returns, so the job sees the interruption.
+    action.sa_flags = 0;
+    for (int number : {SIGINT, SIGTERM, SIGHUP})
+        ::sigaction(number, &action, nullptr);
+    std::thread(watch).detach();
 }
 
 bool requested() {
-    return flag.load();
+    return caught.load() != 0;
+}
+
+int exitStatus() {
+    int number = caught.load();
+    return number ? 128 + number : 0;
 }
 
 void check() {
-    if (flag.load())
+    if (requested())
         throw std::runtime_error("interrupted");
+}
+
+void removeOnInterruption(const std::string& path) {
+    std::lock_guard<std::mutex> guard(namesLock());
+    names().insert(path);
+}
+
+void keepOnInterruption(const std::string& path) {
+    std::lock_guard<std::mutex> guard(namesLock());
+    names().erase(path);
 }
 
 } // namespace orxa::host::interruption

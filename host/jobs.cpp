@@ -3,6 +3,7 @@
 #include "CDecodingSource.h"
 #include "CEncodingTarget.h"
 #include "CHostLog.h"
+#include "CInputFile.h"
 #include "CJobError.h"
 #include "CProgress.h"
 #include "CSoundFileReader.h"
@@ -12,6 +13,7 @@
 #include "interruption.h"
 #include "pcmPacking.h"
 #include "pcmSinks.h"
+#include "systemReason.h"
 
 #include "orxa/audio/CAudioChunk.h"
 #include "orxa/audio/IAudioChunk.h"
@@ -20,13 +22,17 @@
 #include "tamu/IMemoryManager.h"
 #include "tamu/IString.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -43,54 +49,146 @@ double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-void report(const JobContext& context, const Job& job, double audioSeconds,
-            Clock::time_point start) {
+std::string formatSize(int64_t bytes) {
+    char text[32];
+    if (bytes < 1024)
+        std::snprintf(text, sizeof text, "%lld bytes", static_cast<long long>(bytes));
+    else if (bytes < 1024 * 1024)
+        std::snprintf(text, sizeof text, "%.1f KiB", bytes / 1024.0);
+    else
+        std::snprintf(text, sizeof text, "%.1f MiB", bytes / (1024.0 * 1024.0));
+    return text;
+}
+
+// One line per finished file: what became what, how long, how big, how fast. `inputSize` is
+// given where the size ratio means something (an encoded output against its input).
+void report(const JobContext& context, const Job& job, double audioSeconds, int64_t outputSize,
+            int64_t inputSize, Clock::time_point start) {
     if (context.quiet)
         return;
     double elapsed = secondsSince(start);
-    char text[160];
-    std::snprintf(text, sizeof text, ": %.2f s of audio in %.2f s (%.0fx realtime)", audioSeconds,
-                  elapsed, elapsed > 0.0 ? audioSeconds / elapsed : 0.0);
-    console::message(job.input + " -> " + job.output + text);
+    std::string line = job.input + " -> " + job.output + ": ";
+    char text[96];
+    std::snprintf(text, sizeof text, "%.2f s of audio", audioSeconds);
+    line += text;
+    if (outputSize >= 0) {
+        line += ", " + formatSize(outputSize);
+        if (inputSize > 0) {
+            std::snprintf(text, sizeof text, " (%.1f%% of the input)",
+                          100.0 * static_cast<double>(outputSize) / inputSize);
+            line += text;
+        }
+    }
+    std::snprintf(text, sizeof text, ", %.0fx realtime",
+                  elapsed > 0.0 ? audioSeconds / elapsed : 0.0);
+    console::message(line + text);
+}
+
+// Damage fails the job, or with -F is told and the job goes on to keep its output.
+void judge(const JobContext& context, const std::string& file, const std::string& damage) {
+    if (damage.empty())
+        return;
+    if (!context.throughErrors)
+        throw CJobError(file, damage);
+    console::error(file, "warning: " + damage);
 }
 
 double durationOf(const StreamInfo& info) {
-    if (info.duration > 0.0)
+    if (info.duration > 0.0 && info.duration < 1e12)
         return info.duration;
     return info.sampleRate > 0 ? static_cast<double>(info.totalSamples) / info.sampleRate : 0.0;
 }
 
 std::string formatDuration(double seconds) {
     char text[64];
+    std::snprintf(text, sizeof text, "%.3f s (%s)", seconds, formatClock(seconds).c_str());
+    return text;
+}
+
+// Where decoded PCM goes: a temporary that becomes the output, or straight into standard
+// output, a device or a FIFO.
+class CDecodeOutput {
+public:
+    explicit CDecodeOutput(const Job& job) {
+        if (job.output == "-") {
+            m_fd = STDOUT_FILENO;
+        } else if (job.direct) {
+            m_fd = ::open(job.target.c_str(), O_WRONLY | O_CLOEXEC);
+            if (m_fd < 0)
+                throw std::runtime_error("cannot open the output: " + systemReason(errno));
+            m_own = true;
+        } else {
+            m_temp = std::make_unique<CTempOutput>(job.target, job.mode);
+            m_fd = m_temp->fd();
+        }
+    }
+    CDecodeOutput(const CDecodeOutput&) = delete;
+    CDecodeOutput& operator=(const CDecodeOutput&) = delete;
+    ~CDecodeOutput() {
+        if (m_own)
+            ::close(m_fd);
+    }
+
+    int fd() const { return m_fd; }
+    // Puts the output in place; returns its size where it is a file, else -1.
+    int64_t commit() {
+        struct stat status {};
+        int64_t size = ::fstat(m_fd, &status) == 0 && S_ISREG(status.st_mode) ? status.st_size : -1;
+        if (m_temp)
+            m_temp->commit();
+        return size;
+    }
+
+private:
+    std::unique_ptr<CTempOutput> m_temp;
+    int m_fd = -1;
+    bool m_own = false;
+};
+
+// Begins a file on the progress display and ends it whatever happens.
+class CProgressSlot {
+public:
+    CProgressSlot(CProgress& progress, const std::string& name, double seconds)
+        : m_progress(progress), m_slot(progress.begin(name, seconds)) {}
+    CProgressSlot(const CProgressSlot&) = delete;
+    CProgressSlot& operator=(const CProgressSlot&) = delete;
+    ~CProgressSlot() { m_progress.end(m_slot); }
+    void add(double seconds) { m_progress.add(m_slot, seconds); }
+
+private:
+    CProgress& m_progress;
+    int m_slot;
+};
+
+} // namespace
+
+std::string formatClock(double seconds) {
+    char text[48];
     int64_t millis = static_cast<int64_t>(seconds * 1000.0 + 0.5);
-    std::snprintf(text, sizeof text, "%.3f s (%lld:%02lld.%03lld)", seconds,
-                  static_cast<long long>(millis / 60000),
+    std::snprintf(text, sizeof text, "%lld:%02lld.%03lld", static_cast<long long>(millis / 60000),
                   static_cast<long long>(millis / 1000 % 60),
                   static_cast<long long>(millis % 1000));
     return text;
 }
 
-} // namespace
-
-void decodeFile(const JobContext& context, const Job& job, const Layout& wanted,
-                CProgress& progress) {
+double decodeFile(const JobContext& context, const Job& job, const Layout& wanted,
+                  CProgress& progress) {
     Clock::time_point start = Clock::now();
-    CDecodingSource source(*context.plugin, job.input, wanted);
+    CInputFile input(job.input);
+    CDecodingSource source(*context.plugin, input, wanted, context.checkMD5);
     const Layout& layout = source.layout();
-    OutputKind kind = outputKindOf(job.output);
 
-    std::unique_ptr<CTempOutput> temp;
-    int fd = STDOUT_FILENO;
-    if (kind != OutputKind::standardOutput) {
-        temp =
-            CJobError::about(job.output, [&] { return std::make_unique<CTempOutput>(job.output); });
-        fd = temp->fd();
-    }
+    auto output =
+        CJobError::about(job.output, [&] { return std::make_unique<CDecodeOutput>(job); });
+    const StreamInfo& info = source.info();
+    // Only the file's own rate makes the promised length exact.
+    int64_t frames = layout.sampleRate == info.sampleRate ? info.totalSamples : 0;
     std::unique_ptr<CPcmSink> sink = CJobError::about(job.output, [&] {
-        return makePcmSink(kind, fd, layout.sampleRate, layout.channels, layout.bytesPerSample);
+        return makePcmSink(job.kind, output->fd(), layout.sampleRate, layout.channels,
+                           layout.bytesPerSample, frames);
     });
 
-    double jobSeconds = durationOf(source.info());
+    CProgressSlot slot(progress, job.input, durationOf(source.info()));
     double done = 0.0;
     while (tamu::P<orxa::audio::IAudioChunk> chunk = source.next()) {
         int32_t size = chunk->getSize();
@@ -100,27 +198,31 @@ void decodeFile(const JobContext& context, const Job& job, const Layout& wanted,
         });
         double seconds = static_cast<double>(size / layout.frameBytes()) / layout.sampleRate;
         done += seconds;
-        progress.add(seconds, jobSeconds);
+        slot.add(seconds);
     }
+    judge(context, job.input, source.damage());
     source.close();
-    CJobError::about(job.output, [&] {
+    int64_t size = CJobError::about(job.output, [&] {
         sink->finish();
         sink.reset();
-        if (temp)
-            temp->commit();
+        return output->commit();
     });
-    report(context, job, done, start);
+    report(context, job, done, size, -1, start);
+    return done;
 }
 
-void encodeFile(const JobContext& context, const Job& job, CProgress& progress) {
+double encodeFile(const JobContext& context, const Job& job, CProgress& progress) {
     Clock::time_point start = Clock::now();
-    checkReadableFile(job.input);
-    auto reader =
-        CJobError::about(job.input, [&] { return std::make_unique<CSoundFileReader>(job.input); });
+    CInputFile input(job.input);
+    auto reader = CJobError::about(
+        job.input, [&] { return std::make_unique<CSoundFileReader>(input.openPath()); });
     Layout layout{reader->getSampleRate(), reader->getChannels(), reader->getBytesPerSample()};
-    CEncodingTarget target(*context.plugin, job.output, layout);
+    CEncodingTarget target(*context.plugin, job, layout);
 
-    double jobSeconds = static_cast<double>(reader->getFrames()) / layout.sampleRate;
+    int64_t promised = reader->getPromisedFrames();
+    CProgressSlot slot(progress, job.input,
+                       static_cast<double>(std::max(promised, reader->getFrames())) /
+                           layout.sampleRate);
     std::vector<int32_t> samples(static_cast<size_t>(framesPerChunk * layout.channels));
     int64_t framesDone = 0;
     for (;;) {
@@ -138,20 +240,27 @@ void encodeFile(const JobContext& context, const Job& job, CProgress& progress) 
         target.write(tamu::make<orxa::audio::CAudioChunk>(time, block.get()));
         CJobError::about(job.output, [] { interruption::check(); });
         framesDone += frames;
-        progress.add(static_cast<double>(frames) / layout.sampleRate, jobSeconds);
+        slot.add(static_cast<double>(frames) / layout.sampleRate);
     }
-    target.commit();
-    report(context, job, static_cast<double>(framesDone) / layout.sampleRate, start);
+    if (promised > framesDone)
+        judge(context, job.input,
+              "holds " + std::to_string(framesDone) + " frames of the " + std::to_string(promised) +
+                  " its header promises (truncated)");
+    int64_t size = target.commit();
+    double seconds = static_cast<double>(framesDone) / layout.sampleRate;
+    report(context, job, seconds, size, input.size(), start);
+    return seconds;
 }
 
-void transcodeFile(const JobContext& context, const Job& job, const Layout& wanted,
-                   CProgress& progress) {
+double transcodeFile(const JobContext& context, const Job& job, const Layout& wanted,
+                     CProgress& progress) {
     Clock::time_point start = Clock::now();
-    CDecodingSource source(*context.plugin, job.input, wanted);
+    CInputFile input(job.input);
+    CDecodingSource source(*context.plugin, input, wanted, context.checkMD5);
     const Layout& layout = source.layout();
-    CEncodingTarget target(*context.plugin, job.output, layout);
+    CEncodingTarget target(*context.plugin, job, layout);
 
-    double jobSeconds = durationOf(source.info());
+    CProgressSlot slot(progress, job.input, durationOf(source.info()));
     double done = 0.0;
     while (tamu::P<orxa::audio::IAudioChunk> chunk = source.next()) {
         double seconds =
@@ -159,15 +268,40 @@ void transcodeFile(const JobContext& context, const Job& job, const Layout& want
         target.write(chunk);
         CJobError::about(job.output, [] { interruption::check(); });
         done += seconds;
-        progress.add(seconds, jobSeconds);
+        slot.add(seconds);
     }
+    judge(context, job.input, source.damage());
     source.close();
-    target.commit();
-    report(context, job, done, start);
+    int64_t size = target.commit();
+    report(context, job, done, size, input.size(), start);
+    return done;
+}
+
+double testFile(const JobContext& context, const Job& job, CProgress& progress) {
+    CInputFile input(job.input);
+    CDecodingSource source(*context.plugin, input, Layout{}, true);
+    const Layout& layout = source.layout();
+    CProgressSlot slot(progress, job.input, durationOf(source.info()));
+    double done = 0.0;
+    while (tamu::P<orxa::audio::IAudioChunk> chunk = source.next()) {
+        double seconds =
+            static_cast<double>(chunk->getSize() / layout.frameBytes()) / layout.sampleRate;
+        CJobError::about(job.input, [] { interruption::check(); });
+        done += seconds;
+        slot.add(seconds);
+    }
+    std::string damage = source.damage();
+    source.close();
+    if (!damage.empty())
+        throw CJobError(job.input, damage);
+    if (!context.quiet)
+        console::message(job.input + ": ok");
+    return done;
 }
 
 std::string describeFile(const JobContext& context, const std::string& path) {
-    CDecodingSource source(*context.plugin, path, Layout{});
+    CInputFile input(path);
+    CDecodingSource source(*context.plugin, input, Layout{});
     const StreamInfo& info = source.info();
     std::string text = path + "\n";
     auto line = [&](const char* name, const std::string& value) {
@@ -187,24 +321,30 @@ std::string describeFile(const JobContext& context, const std::string& path) {
     return text;
 }
 
-int runJobs(const std::vector<Job>& jobs, int threads,
-            const std::function<void(const Job&)>& work) {
+BatchResult runJobs(const std::vector<Job>& jobs, int threads,
+                    const std::function<double(const Job&)>& work) {
     std::atomic<size_t> nextJob{0};
-    std::atomic<int> failures{0};
+    std::atomic<int> failures{0}, done{0};
+    std::mutex audioLock;
+    double audio = 0.0;
+    auto fail = [&](const std::string& file, const std::string& reason) {
+        console::error(file, reason);
+        ++failures;
+    };
     auto worker = [&] {
         // After an interruption no job begins; the ones under way end with it.
         for (size_t i = nextJob++; i < jobs.size() && !interruption::requested(); i = nextJob++) {
             try {
-                work(jobs[i]);
+                double seconds = work(jobs[i]);
+                std::lock_guard<std::mutex> guard(audioLock);
+                audio += seconds;
+                ++done;
             } catch (const CJobError& e) {
-                console::error(e.file(), e.what());
-                ++failures;
+                fail(e.file(), e.what());
             } catch (const std::exception& e) {
-                console::error(jobs[i].input, e.what());
-                ++failures;
+                fail(jobs[i].input, e.what());
             } catch (...) {
-                console::error(jobs[i].input, "failed for an unknown reason");
-                ++failures;
+                fail(jobs[i].input, "failed for an unknown reason");
             }
         }
     };
@@ -215,7 +355,12 @@ int runJobs(const std::vector<Job>& jobs, int threads,
     worker();
     for (std::thread& thread : pool)
         thread.join();
-    return failures;
+    BatchResult result;
+    result.done = done;
+    result.failed = failures;
+    result.skipped = static_cast<int>(jobs.size()) - result.done - result.failed;
+    result.audioSeconds = audio;
+    return result;
 }
 
 } // namespace orxa::host

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Layout.h"
+#include "pcmSinks.h"
 
 #include "tamu/P.h"
 
@@ -23,24 +24,45 @@ struct JobContext {
     tamu::P<orxa::common::IOrxaPlugin> plugin;
     tamu::P<tamu::IMemoryManager> memory;
     bool quiet = false;
+    // Check the decoded audio against the stream's MD5 signature.
+    bool checkMD5 = true;
+    // Keep what damaged input gives, telling the damage as a warning.
+    bool throughErrors = false;
 };
 
 struct Job {
-    std::string input;
-    std::string output;
+    std::string input;  // as given; "-" is standard input
+    std::string output; // as given or derived; "-" is standard output; empty for `test`
+    std::string target; // the file that receives the output (a symbolic link followed)
+    OutputKind kind = OutputKind::unknown; // what `decode` writes
+    bool direct = false; // standard output, a device or a FIFO: written straight into
+    unsigned mode = 0;   // the permission the output gets
 };
 
 // Each throws CJobError naming the file at fault; the output appears only when all went well.
-void decodeFile(const JobContext& context, const Job& job, const Layout& wanted,
-                CProgress& progress);
-void encodeFile(const JobContext& context, const Job& job, CProgress& progress);
-void transcodeFile(const JobContext& context, const Job& job, const Layout& wanted,
-                   CProgress& progress);
+// They return the length of the audio done, in seconds.
+double decodeFile(const JobContext& context, const Job& job, const Layout& wanted,
+                  CProgress& progress);
+double encodeFile(const JobContext& context, const Job& job, CProgress& progress);
+double transcodeFile(const JobContext& context, const Job& job, const Layout& wanted,
+                     CProgress& progress);
+// Decodes with every check and writes nothing, like `flac -t`.
+double testFile(const JobContext& context, const Job& job, CProgress& progress);
 // The stream information and tags of a FLAC file, as printed by `info`.
 std::string describeFile(const JobContext& context, const std::string& path);
 
+struct BatchResult {
+    int done = 0;
+    int failed = 0;
+    int skipped = 0; // not begun because the tool was interrupted
+    double audioSeconds = 0.0;
+};
+
 // Runs `work` for every job on up to `threads` threads; each failure is printed as one line.
-// Returns the number of jobs that failed.
-int runJobs(const std::vector<Job>& jobs, int threads, const std::function<void(const Job&)>& work);
+BatchResult runJobs(const std::vector<Job>& jobs, int threads,
+                    const std::function<double(const Job&)>& work);
+
+// "M:SS.mmm".
+std::string formatClock(double seconds);
 
 } // namespace orxa::host

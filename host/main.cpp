@@ -5,7 +5,7 @@
 #include "console.h"
 #include "interruption.h"
 #include "jobs.h"
-#include "pcmSinks.h"
+#include "outputPlan.h"
 
 #include "orxa/common/IOrxaPlugin.h"
 #include "tamu/IMemoryManager.h"
@@ -13,10 +13,11 @@
 #include <CLI/CLI.hpp>
 #include <unistd.h>
 
+#include <chrono>
 #include <clocale>
 #include <cstdio>
-#include <filesystem>
 #include <iostream>
+#include <map>
 #include <set>
 #include <thread>
 
@@ -26,64 +27,34 @@ namespace {
 
 constexpr int exitFailure = 1;
 constexpr int exitUsage = 2;
-constexpr int exitInterrupted = 130;
+const std::string seeHelp = "; see 'orxa-host --help'";
 
 struct Options {
     std::string plugin;
     bool verbose = false;
     bool quiet = false;
-    std::vector<std::string> files;
-    std::string outputDir;
-    std::string type = "wav";
+    PlanRequest plan;
+    bool noMD5 = false;
+    bool throughErrors = false;
     int jobs = 0;
     Layout wanted;
 };
 
-class CUsageError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// Without -o the files are IN OUT pairs; with -o DIR each input gets an output in DIR named after
-// it with `extension`.
-std::vector<Job> makeJobs(const Options& options, const std::string& extension) {
-    std::vector<Job> jobs;
-    if (options.outputDir.empty()) {
-        if (options.files.size() % 2 != 0)
-            throw CUsageError("give IN OUT pairs, or -o DIR followed by the inputs");
-        for (size_t i = 0; i < options.files.size(); i += 2)
-            jobs.push_back({options.files[i], options.files[i + 1]});
-    } else {
-        std::set<std::string> outputs;
-        for (const std::string& input : options.files) {
-            std::filesystem::path name = std::filesystem::path(input).filename();
-            std::string output =
-                (std::filesystem::path(options.outputDir) / name.replace_extension(extension))
-                    .string();
-            if (!outputs.insert(output).second)
-                throw CUsageError("two inputs would both write " + output);
-            jobs.push_back({input, output});
-        }
-    }
-    return jobs;
-}
-
-void checkDecodeOutputs(const std::vector<Job>& jobs) {
-    for (const Job& job : jobs) {
-        OutputKind kind = outputKindOf(job.output);
-        if (kind == OutputKind::unknown)
-            throw CUsageError(job.output + ": unknown output type (use .wav, .aiff, .raw or -)");
-        if (kind == OutputKind::standardOutput && jobs.size() > 1)
-            throw CUsageError("standard output takes one input only");
-    }
-}
-
-void addWorkOptions(CLI::App& command, Options& options, bool layout) {
-    command.add_option("files", options.files, "IN OUT pairs, or the inputs with -o")->required();
-    command.add_option("-o,--output-dir", options.outputDir, "write the outputs into DIR")
-        ->check(CLI::ExistingDirectory);
+void addWorkOptions(CLI::App& command, Options& options, bool writes, bool layout) {
+    command.add_option("files", options.plan.inputs, "the inputs; - is standard input")->required();
     command.add_option("-j,--jobs", options.jobs, "files done at once (default: one per core)")
         ->check(CLI::Range(1, 256));
+    command.add_flag("--no-md5", options.noMD5,
+                     "do not check the decoded audio against the stream's MD5 signature");
+    if (writes) {
+        command.add_option("-o,--output", options.plan.output,
+                           "the output of a single input (- is standard output for decode)");
+        command.add_option("-d,--output-dir", options.plan.outputDir,
+                           "write the outputs into DIR, made when missing");
+        command.add_flag("-f,--force", options.plan.force, "replace existing outputs");
+        command.add_flag("-F,--decode-through-errors", options.throughErrors,
+                         "keep the output of a damaged input, telling the damage as a warning");
+    }
     if (layout) {
         command.add_option("--rate", options.wanted.sampleRate, "sample rate wanted, in Hz")
             ->check(CLI::Range(1, 655350));
@@ -104,16 +75,42 @@ int threadsFor(const Options& options, size_t jobCount) {
     return static_cast<int>(std::min<size_t>(cores, jobCount));
 }
 
-int run(CLI::App& app, const Options& options) {
-    CLI::App* command = app.get_subcommands().front();
-    const std::string name = command->get_name();
+void printSummary(const BatchResult& result, double wallSeconds) {
+    char text[160];
+    std::snprintf(text, sizeof text, "%d done, %d failed, %d skipped; %s of audio in %.2f s",
+                  result.done, result.failed, result.skipped,
+                  formatClock(result.audioSeconds).c_str(), wallSeconds);
+    console::message(text);
+}
 
-    std::vector<Job> jobs;
-    if (name == "decode") {
-        jobs = makeJobs(options, "." + options.type);
-        checkDecodeOutputs(jobs);
-    } else if (name != "info") {
-        jobs = makeJobs(options, ".flac");
+std::string versionText(const std::string& pluginPath) {
+    std::string text = "orxa-host " ORXA_HOST_VERSION "\n";
+    try {
+        static CPluginLibrary library(pluginPath);
+        text += "libFLAC " + library.flacVersion() + "\n";
+        text += "libsoxr " + library.soxrVersion() + "\n";
+    } catch (const std::exception& e) {
+        text += "plug-in " + pluginPath + ": " + e.what() + "\n";
+    }
+    return text;
+}
+
+int run(const std::string& name, const Options& options) {
+    static const std::map<std::string, PlanRequest::Command> commands = {
+        {"decode", PlanRequest::Command::decode},
+        {"encode", PlanRequest::Command::encode},
+        {"transcode", PlanRequest::Command::transcode},
+        {"test", PlanRequest::Command::test}};
+    Plan plan;
+    if (name != "info") {
+        PlanRequest request = options.plan;
+        request.command = commands.at(name);
+        plan = planJobs(request);
+        // Nothing starts while any output is refused: a batch is done whole or not at all.
+        for (const Plan::Refusal& refusal : plan.refused)
+            console::error(refusal.file, refusal.reason);
+        if (!plan.refused.empty())
+            return exitFailure;
     }
 
     std::string pluginPath =
@@ -129,34 +126,46 @@ int run(CLI::App& app, const Options& options) {
     }
     context.memory = host->getMemoryManager();
     context.quiet = options.quiet;
+    context.checkMD5 = !options.noMD5;
+    context.throughErrors = options.throughErrors;
 
-    int failures = 0;
+    auto start = std::chrono::steady_clock::now();
+    BatchResult result;
     if (name == "info") {
         bool first = true;
-        for (const std::string& file : options.files) {
-            std::vector<Job> one{{file, ""}};
-            failures += runJobs(one, 1, [&](const Job& job) {
+        for (const std::string& file : options.plan.inputs) {
+            Job job;
+            job.input = file;
+            std::vector<Job> one{job};
+            BatchResult each = runJobs(one, 1, [&](const Job& job) {
                 std::string text = describeFile(context, job.input);
                 std::fputs(first ? text.c_str() : ("\n" + text).c_str(), stdout);
                 std::fflush(stdout);
                 first = false;
+                return 0.0;
             });
+            result.failed += each.failed;
         }
     } else {
-        CProgress progress(!options.quiet && isatty(STDERR_FILENO), static_cast<int>(jobs.size()));
+        CProgress progress(!options.quiet && isatty(STDERR_FILENO),
+                           static_cast<int>(plan.jobs.size()));
         auto work = [&](const Job& job) {
             if (name == "decode")
-                decodeFile(context, job, options.wanted, progress);
-            else if (name == "encode")
-                encodeFile(context, job, progress);
-            else
-                transcodeFile(context, job, options.wanted, progress);
+                return decodeFile(context, job, options.wanted, progress);
+            if (name == "encode")
+                return encodeFile(context, job, progress);
+            if (name == "test")
+                return testFile(context, job, progress);
+            return transcodeFile(context, job, options.wanted, progress);
         };
-        failures = runJobs(jobs, threadsFor(options, jobs.size()), work);
+        result = runJobs(plan.jobs, threadsFor(options, plan.jobs.size()), work);
+        std::chrono::duration<double> wall = std::chrono::steady_clock::now() - start;
+        if (plan.jobs.size() > 1 && !options.quiet)
+            printSummary(result, wall.count());
     }
     if (interruption::requested())
-        return exitInterrupted;
-    return failures > 0 ? exitFailure : 0;
+        return interruption::exitStatus();
+    return result.failed > 0 ? exitFailure : 0;
 }
 
 } // namespace
@@ -167,45 +176,90 @@ int main(int argc, char** argv) {
     interruption::install();
 
     Options options;
-    CLI::App app("Decodes, encodes and transcodes FLAC files through the orxa_flac plug-in.",
+    CLI::App app("Decodes, encodes, transcodes and tests FLAC files through the orxa_flac "
+                 "plug-in.",
                  "orxa-host");
     app.require_subcommand(1);
     app.add_option("--plugin", options.plugin,
                    "the plug-in to load (default: liborxa_flac.so beside the tool)");
+    bool version = false;
+    app.add_flag("--version", version, "print the versions of the tool, libFLAC and libsoxr");
     CLI::Option* verbose =
         app.add_flag("-v,--verbose", options.verbose, "print the plug-in's log lines");
     app.add_flag("-q,--quiet", options.quiet, "print nothing but errors")->excludes(verbose);
 
     CLI::App* info = app.add_subcommand("info", "print the stream information and tags of files");
-    info->add_option("files", options.files, "FLAC files")->required();
+    info->add_option("files", options.plan.inputs, "FLAC files")->required();
     info->fallthrough();
 
     CLI::App* decode = app.add_subcommand("decode", "decode FLAC to WAV, AIFF or raw PCM");
-    addWorkOptions(*decode, options, true);
-    decode->add_option("-t,--type", options.type, "output type with -o")
+    addWorkOptions(*decode, options, true, true);
+    decode
+        ->add_option("-t,--type", options.plan.type,
+                     "output type (default: by -o's ending, else wav)")
         ->check(CLI::IsMember({"wav", "aiff", "raw"}));
 
     CLI::App* encode = app.add_subcommand("encode", "encode WAV, AIFF, ... (integer PCM) to FLAC");
-    addWorkOptions(*encode, options, false);
+    addWorkOptions(*encode, options, true, false);
 
     CLI::App* transcode =
         app.add_subcommand("transcode", "decode FLAC, convert when asked, encode FLAC");
-    addWorkOptions(*transcode, options, true);
+    addWorkOptions(*transcode, options, true, true);
 
+    CLI::App* test = app.add_subcommand("test", "decode FLAC with every check and write nothing");
+    addWorkOptions(*test, options, false, false);
+
+    if (argc <= 1) {
+        std::cerr << app.help();
+        return exitUsage;
+    }
+    // The tool's own options come before the command; anything else there is named as the
+    // mistake it is, rather than as a missing command.
+    for (int i = 1; i < argc; ++i) {
+        std::string argument = argv[i];
+        if (argument == "--plugin") {
+            ++i;
+            continue;
+        }
+        if (argument.rfind("--plugin=", 0) == 0 || argument == "--version" ||
+            argument == "--help" || argument == "-h" || argument == "-v" ||
+            argument == "--verbose" || argument == "-q" || argument == "--quiet")
+            continue;
+        if (argument.size() > 1 && argument[0] == '-') {
+            std::cerr << "orxa-host: unknown option '" << argument << "'" << seeHelp << "\n";
+            return exitUsage;
+        }
+        static const std::set<std::string> commands = {"info", "decode", "encode", "transcode",
+                                                       "test"};
+        if (!commands.count(argument)) {
+            std::cerr << "orxa-host: unknown command '" << argument << "'" << seeHelp << "\n";
+            return exitUsage;
+        }
+        break;
+    }
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--version") {
+            std::string plugin = options.plugin;
+            for (int j = 1; j + 1 < argc; ++j)
+                if (std::string(argv[j]) == "--plugin")
+                    plugin = argv[j + 1];
+            std::fputs(versionText(plugin.empty() ? CPluginLibrary::defaultPath() : plugin).c_str(),
+                       stdout);
+            return 0;
+        }
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         if (e.get_exit_code() == 0)
             return app.exit(e);
-        std::vector<CLI::App*> commands = app.get_subcommands();
-        std::cerr << "orxa-host: " << e.what() << "\n\n"
-                  << (commands.empty() ? app.help() : commands.front()->help());
+        std::cerr << "orxa-host: " << e.what() << seeHelp << "\n";
         return exitUsage;
     }
     try {
-        return run(app, options);
+        return run(app.get_subcommands().front()->get_name(), options);
     } catch (const CUsageError& e) {
-        std::cerr << "orxa-host: " << e.what() << "\n\n" << app.get_subcommands().front()->help();
+        std::cerr << "orxa-host: " << e.what() << seeHelp << "\n";
         return exitUsage;
     }
 }

@@ -1,6 +1,8 @@
 #include "pcmSinks.h"
 
+#include "interruption.h"
 #include "pcmPacking.h"
+#include "systemReason.h"
 
 #include <sndfile.h>
 #include <unistd.h>
@@ -27,11 +29,12 @@ public:
         while (bytes > 0) {
             ssize_t written = ::write(m_fd, data, bytes);
             if (written < 0) {
-                if (errno == EINTR)
+                // A signal ends a write blocked on a full pipe; the job then ends with it.
+                if (errno == EINTR) {
+                    interruption::check();
                     continue;
-                char buffer[256];
-                throw std::runtime_error(std::string("cannot write the output: ") +
-                                         strerror_r(errno, buffer, sizeof buffer));
+                }
+                throw std::runtime_error("cannot write the output: " + systemReason(errno));
             }
             data += written;
             bytes -= static_cast<size_t>(written);
@@ -41,6 +44,39 @@ public:
 
 private:
     int m_fd;
+};
+
+// WAV into a pipe, which libsndfile cannot write (it seeks back to fill in the sizes): as flac
+// does, the header is written first with the length the stream promises.
+class CWavStreamSink : public CRawSink {
+public:
+    CWavStreamSink(int fd, int32_t sampleRate, int32_t channels, int32_t bytesPerSample,
+                   int64_t frames)
+        : CRawSink(fd) {
+        uint32_t blockAlign = static_cast<uint32_t>(channels * bytesPerSample);
+        int64_t bytes = frames * blockAlign;
+        // An unknown or oversized length is told as the largest, as streaming tools do.
+        uint32_t dataSize = frames > 0 && bytes <= 0xFFFFFFFFll - 36 ? static_cast<uint32_t>(bytes)
+                                                                     : 0xFFFFFFFFu - 36;
+        uint8_t header[44];
+        auto put = [&](int at, uint32_t value, int size) {
+            for (int i = 0; i < size; ++i)
+                header[at + i] = static_cast<uint8_t>(value >> (8 * i));
+        };
+        std::memcpy(header, "RIFF", 4);
+        put(4, dataSize + 36, 4);
+        std::memcpy(header + 8, "WAVEfmt ", 8);
+        put(16, 16, 4);
+        put(20, 1, 2); // integer PCM
+        put(22, static_cast<uint32_t>(channels), 2);
+        put(24, static_cast<uint32_t>(sampleRate), 4);
+        put(28, static_cast<uint32_t>(sampleRate) * blockAlign, 4);
+        put(32, blockAlign, 2);
+        put(34, static_cast<uint32_t>(bytesPerSample * 8), 2);
+        std::memcpy(header + 36, "data", 4);
+        put(40, dataSize, 4);
+        write(header, sizeof header);
+    }
 };
 
 class CSoundFileSink : public CPcmSink {
@@ -108,8 +144,6 @@ private:
 } // namespace
 
 OutputKind outputKindOf(const std::string& path) {
-    if (path == "-")
-        return OutputKind::standardOutput;
     if (endsWith(path, ".wav"))
         return OutputKind::wav;
     if (endsWith(path, ".aiff") || endsWith(path, ".aif"))
@@ -120,7 +154,12 @@ OutputKind outputKindOf(const std::string& path) {
 }
 
 std::unique_ptr<CPcmSink> makePcmSink(OutputKind kind, int fd, int32_t sampleRate, int32_t channels,
-                                      int32_t bytesPerSample) {
+                                      int32_t bytesPerSample, int64_t frames) {
+    bool seekable = ::lseek(fd, 0, SEEK_CUR) >= 0;
+    if (kind == OutputKind::wav && !seekable)
+        return std::make_unique<CWavStreamSink>(fd, sampleRate, channels, bytesPerSample, frames);
+    if (kind == OutputKind::aiff && !seekable)
+        throw std::runtime_error("AIFF cannot be written into a pipe; use -t wav or -t raw");
     if (kind == OutputKind::wav || kind == OutputKind::aiff)
         return std::make_unique<CSoundFileSink>(kind, fd, sampleRate, channels, bytesPerSample);
     return std::make_unique<CRawSink>(fd);

@@ -7,9 +7,9 @@
 
 namespace orxa::host {
 
-enum class OutputKind { wav, aiff, raw, standardOutput, unknown };
+enum class OutputKind { wav, aiff, raw, unknown };
 
-// By the name's ending; "-" is standard output.
+// By the name's ending.
 OutputKind outputKindOf(const std::string& path);
 
 // Where decoded chunks go: their bytes as they come, or a sound file.
@@ -22,8 +22,9 @@ public:
     virtual void finish() = 0;
 };
 
-// Writes to `fd`, which the caller keeps open until the sink is gone.
+// Writes to `fd`, which the caller keeps open until the sink is gone. `frames` is the length
+// the stream promises (0 when unknown), for a WAV header that cannot be filled in afterwards.
 std::unique_ptr<CPcmSink> makePcmSink(OutputKind kind, int fd, int32_t sampleRate, int32_t channels,
-                                      int32_t bytesPerSample);
+                                      int32_t bytesPerSample, int64_t frames = 0);
 
 } // namespace orxa::host
