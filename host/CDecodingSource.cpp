@@ -154,7 +154,7 @@ std::string CDecodingSource::damage() const {
             if (m_integrity->isEndedEarly())
                 decoded = m_integrity->getDecodedSamples();
             if (int32_t crc = m_integrity->getCRCMismatchCount())
-                found.push_back(plural(crc, "frame", "frames") + " failed their CRC check");
+                found.push_back(plural(crc, "frame failed its", "frames failed their") + " CRC check");
             if (int32_t lost = m_integrity->getLostSyncCount())
                 found.push_back("lost sync " + plural(lost, "time", "times"));
             if (m_integrity->getMD5Result() == EMD5Result::mismatched)

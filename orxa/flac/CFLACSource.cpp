@@ -22,6 +22,7 @@
 #include "tamu/stringConv.h"
 
 #include <algorithm>
+#include <iterator>
 #include <climits>
 
 namespace orxa::flac {
@@ -85,6 +86,7 @@ void CFLACSource::open() {
     // What a failed open left behind goes first, so it cannot leak or answer for this file.
     deleteDecoder();
     m_chunkReady = false;
+    dropReadyFrames();
     m_errorPending = false;
     m_decodedSamples = 0;
     m_converterDrained = false;
@@ -94,12 +96,24 @@ void CFLACSource::open() {
     m_fileBitsPerSample = 0;
     m_totalSamples = 0;
     m_tags = nullptr;
+    m_md5Active = m_checkMD5;
+    m_streamInfoBlocks = 0;
+    m_streamInfoDamage = nullptr;
+    m_md5IsZero = true;
+    m_lostSyncCount = 0;
+    m_crcMismatchCount = 0;
+    m_lostSamples = 0;
+    m_nextSample = 0;
+    m_streamEnded = false;
+    m_endedEarly = false;
+    m_md5Result = EMD5Result::unchecked;
 
     m_decoder = FLAC__stream_decoder_new();
     if (!m_decoder)
         throw common::COrxaError(tamu::formatString(
             "CFLACSource::open() - failed to read metadata in %s", locationText()));
     FLAC__stream_decoder_set_metadata_respond(m_decoder, FLAC__METADATA_TYPE_VORBIS_COMMENT);
+    FLAC__stream_decoder_set_md5_checking(m_decoder, m_md5Active);
     if (FLAC__stream_decoder_init_stream(m_decoder, &readCallback, nullptr, nullptr, nullptr,
                                          nullptr, &writeCallback, &metadataCallback, &errorCallback,
                                          this) != FLAC__STREAM_DECODER_INIT_STATUS_OK)
@@ -110,6 +124,14 @@ void CFLACSource::open() {
     if (!FLAC__stream_decoder_process_until_end_of_metadata(m_decoder))
         throw common::COrxaError(tamu::formatString(
             "CFLACSource::open() - failed to read metadata in %s", locationText()));
+
+    // A header that contradicts itself would make every later answer about the stream a guess.
+    if (m_streamInfoDamage) {
+        tamu::P<tamu::IString> damage = tamu::stringConv::fromUTF8(m_streamInfoDamage);
+        close();
+        throw common::COrxaError(tamu::formatString(
+            "CFLACSource::open() - damaged file: %s in %s", damage, locationText()));
+    }
 
     if (!(m_duration > 0.0)) {
         close();
@@ -141,6 +163,7 @@ void CFLACSource::close() {
     m_frameBlock = nullptr;
     m_decodedSamples = 0;
     m_chunkReady = false;
+    dropReadyFrames();
     m_errorPending = false;
     log(hostLevelProgress, tamu::formatString("CFLACSource: %s closed", locationText()));
     m_isOpened = false;
@@ -162,8 +185,10 @@ int32_t CFLACSource::queryNumber() {
 }
 
 bool CFLACSource::isAtEnd() {
+    // A settled end has finished the decoder, which no longer says END_OF_STREAM.
     return FLAC__stream_decoder_get_state(requireDecoder("isAtEnd")) ==
-           FLAC__STREAM_DECODER_END_OF_STREAM;
+               FLAC__STREAM_DECODER_END_OF_STREAM ||
+           m_streamEnded;
 }
 
 void CFLACSource::setUserValue(double value) {
@@ -198,8 +223,10 @@ tamu::P<audio::IAudioChunk> CFLACSource::getNextAudioChunk() {
         throw common::COrxaEOFError(tamu::str("CFLACSource::getNextAudioChunk()"));
     while (!m_chunkReady) {
         FLAC__StreamDecoderState state = FLAC__stream_decoder_get_state(decoder);
-        if (state == FLAC__STREAM_DECODER_END_OF_STREAM)
+        if (m_streamEnded || state == FLAC__STREAM_DECODER_END_OF_STREAM) {
+            settleEnd();
             return endOfStream();
+        }
         // Aborted reads, Ogg and seek errors leave the decoder where it is: it would never
         // deliver another frame.
         if (state > FLAC__STREAM_DECODER_END_OF_STREAM)
@@ -211,9 +238,13 @@ tamu::P<audio::IAudioChunk> CFLACSource::getNextAudioChunk() {
         if (!FLAC__stream_decoder_process_single(decoder))
             reportDecoderError();
     }
-    m_chunkReady = false;
+    const ReadyFrame& ready = m_readyFrames[m_nextReadyFrame++];
+    m_frameBlock = ready.block;
+    const int64_t endSample = ready.endSample;
+    if (m_nextReadyFrame == m_readyFrames.size())
+        dropReadyFrames();
     if (!m_converter) {
-        double time = static_cast<double>(m_decodedSamples) / m_sampleRate;
+        double time = static_cast<double>(endSample) / m_sampleRate;
         return tamu::make<audio::CAudioChunk>(time, m_frameBlock.get());
     }
     return m_converter->convert(m_frameBlock->getData(), m_frameBlock->getSize(), -1);
@@ -228,6 +259,26 @@ tamu::P<audio::IAudioChunk> CFLACSource::endOfStream() {
     }
     m_endDelivered = true;
     return {};
+}
+
+void CFLACSource::dropReadyFrames() {
+    // clear keeps the capacity, so steady decoding does not allocate here.
+    m_readyFrames.clear();
+    m_nextReadyFrame = 0;
+    m_chunkReady = false;
+}
+
+void CFLACSource::settleEnd() {
+    if (m_streamEnded || !m_decoder ||
+        FLAC__stream_decoder_get_state(m_decoder) != FLAC__STREAM_DECODER_END_OF_STREAM)
+        return;
+    m_streamEnded = true;
+    m_endedEarly = m_totalSamples > 0 && m_nextSample < m_totalSamples;
+    // libFLAC's verdict covers the audio it saw; over a gap it would only restate the damage.
+    const bool whole = !m_endedEarly && m_lostSamples == 0 && m_crcMismatchCount == 0;
+    const bool signatureMatches = FLAC__stream_decoder_finish(m_decoder);
+    if (m_md5Active && !m_md5IsZero && whole)
+        m_md5Result = signatureMatches ? EMD5Result::matched : EMD5Result::mismatched;
 }
 
 int32_t CFLACSource::getSampleRate() {
@@ -271,6 +322,68 @@ int64_t CFLACSource::getStreamTotalSamples() {
 
 tamu::P<tamu::IConstArray> CFLACSource::getStreamTags() {
     return m_tags ? m_tags : tamu::make<tamu::CConstArray>();
+}
+
+void CFLACSource::setMD5Checking(bool check) {
+    m_checkMD5 = check;
+}
+
+bool CFLACSource::getMD5Checking() {
+    return m_checkMD5;
+}
+
+int64_t CFLACSource::getDecodedSamples() {
+    return m_decodedSamples;
+}
+
+int64_t CFLACSource::getExpectedSamples() {
+    return m_totalSamples;
+}
+
+int32_t CFLACSource::getLostSyncCount() {
+    return m_lostSyncCount;
+}
+
+int32_t CFLACSource::getCRCMismatchCount() {
+    return m_crcMismatchCount;
+}
+
+int64_t CFLACSource::getLostSamples() {
+    return m_lostSamples;
+}
+
+bool CFLACSource::isStreamEnded() {
+    settleEnd();
+    return m_streamEnded;
+}
+
+bool CFLACSource::isEndedEarly() {
+    settleEnd();
+    return m_endedEarly;
+}
+
+common::IStreamIntegrity::EMD5Result CFLACSource::getMD5Result() {
+    settleEnd();
+    if (m_streamEnded)
+        return m_md5Result;
+    return m_md5Active && !m_md5IsZero ? EMD5Result::pending : EMD5Result::unchecked;
+}
+
+bool CFLACSource::isIntact() {
+    settleEnd();
+    return m_streamEnded && !m_endedEarly && m_lostSyncCount == 0 && m_crcMismatchCount == 0 &&
+           m_lostSamples == 0 && m_md5Result != EMD5Result::mismatched;
+}
+
+const char* CFLACSource::streamInfoDamage(const FLAC__StreamMetadata_StreamInfo& info) {
+    if (info.sample_rate == 0 || !FLAC__format_sample_rate_is_valid(info.sample_rate))
+        return "STREAMINFO sample rate outside FLAC's range";
+    if (info.channels < 1 || info.channels > FLAC__MAX_CHANNELS)
+        return "STREAMINFO channel count outside FLAC's range";
+    if (info.bits_per_sample < FLAC__MIN_BITS_PER_SAMPLE ||
+        info.bits_per_sample > FLAC__MAX_BITS_PER_SAMPLE)
+        return "STREAMINFO bit depth outside FLAC's range";
+    return nullptr;
 }
 
 FLAC__StreamDecoderReadStatus CFLACSource::readCallback(const FLAC__StreamDecoder*,
@@ -345,11 +458,22 @@ FLAC__StreamDecoderWriteStatus CFLACSource::writeFrame(const FLAC__Frame& frame,
         }
         const int32_t shift = 8 * bytes - static_cast<int32_t>(frame.header.bits_per_sample);
 
-        m_frameBlock = m_host->getMemoryManager()->allocate(frames * channels * bytes);
-        packFrame(channelData, channels, frames, bytes, shift, m_frameBlock->getData());
+        tamu::P<tamu::IMemoryBlock> block =
+            m_host->getMemoryManager()->allocate(frames * channels * bytes);
+        packFrame(channelData, channels, frames, bytes, shift, block->getData());
 
-        m_chunkReady = true;
+        // Recovering from damage, libFLAC can hand over two frames in one process call (the
+        // damaged one as silence, then the next); each of them must reach the host.
         m_decodedSamples += frames;
+        m_readyFrames.push_back({std::move(block), m_decodedSamples});
+        m_chunkReady = true;
+        // libFLAC numbers every frame by its first sample; a jump forward is audio it dropped.
+        const int64_t first = frame.header.number_type == FLAC__FRAME_NUMBER_TYPE_SAMPLE_NUMBER
+                                  ? static_cast<int64_t>(frame.header.number.sample_number)
+                                  : m_nextSample;
+        if (first > m_nextSample)
+            m_lostSamples += first - m_nextSample;
+        m_nextSample = std::max(m_nextSample, first + frames);
         return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
     } catch (...) {
         try {
@@ -378,6 +502,14 @@ void CFLACSource::takeMetadata(const FLAC__StreamMetadata& metadata) {
         if (metadata.type != FLAC__METADATA_TYPE_STREAMINFO)
             return;
         const FLAC__StreamMetadata_StreamInfo& info = metadata.data.stream_info;
+        // The first block describes the stream; a second one is damage, never a replacement.
+        if (++m_streamInfoBlocks > 1) {
+            m_streamInfoDamage = "a second STREAMINFO block";
+            return;
+        }
+        m_streamInfoDamage = streamInfoDamage(info);
+        m_md5IsZero = std::all_of(std::begin(info.md5sum), std::end(info.md5sum),
+                                  [](FLAC__byte b) { return b == 0; });
         m_fileSampleRate = static_cast<int32_t>(info.sample_rate);
         m_fileChannels = static_cast<int32_t>(info.channels);
         m_fileBitsPerSample = static_cast<int32_t>(info.bits_per_sample);
@@ -412,6 +544,10 @@ void CFLACSource::takeError(FLAC__StreamDecoderErrorStatus status) {
                                    number, locationText()));
         } catch (...) {
         }
+        if (status == FLAC__STREAM_DECODER_ERROR_STATUS_LOST_SYNC)
+            ++m_lostSyncCount;
+        else
+            ++m_crcMismatchCount;
         m_errorPending = false;
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "orxa/common/IAudioSource.h"
 #include "orxa/common/IAudioStreamInfo.h"
+#include "orxa/common/IStreamIntegrity.h"
 #include "tamu/CObject.h"
 
 // libFLAC's decoder and frame types are anonymous structs, which cannot be declared ahead.
@@ -34,7 +35,8 @@ namespace orxa::flac {
 // open, close and isOpen may come from others.
 class CFLACSource : public tamu::CObject,
                     public virtual common::IAudioSource,
-                    public virtual common::IAudioStreamInfo {
+                    public virtual common::IAudioStreamInfo,
+                    public virtual common::IStreamIntegrity {
 public:
     CFLACSource(common::IPluginHost* host, const tamu::P<tamu::IString>& pluginName,
                 const tamu::P<tamu::IString>& location, int32_t sampleRate, int32_t channels,
@@ -71,6 +73,18 @@ public:
     int64_t getStreamTotalSamples() override;
     tamu::P<tamu::IConstArray> getStreamTags() override;
 
+    void setMD5Checking(bool check) override;
+    bool getMD5Checking() override;
+    int64_t getDecodedSamples() override;
+    int64_t getExpectedSamples() override;
+    int32_t getLostSyncCount() override;
+    int32_t getCRCMismatchCount() override;
+    int64_t getLostSamples() override;
+    bool isStreamEnded() override;
+    bool isEndedEarly() override;
+    EMD5Result getMD5Result() override;
+    bool isIntact() override;
+
 private:
     // libFLAC's callbacks; the client data is the source. None of them throws.
     static FLAC__StreamDecoderReadStatus
@@ -96,6 +110,12 @@ private:
     // The open decoder, or COrxaError naming `method` when the source is not open.
     FLAC__StreamDecoder* requireDecoder(const char* method);
     tamu::P<audio::IAudioChunk> endOfStream();
+    // Once the decoder has found the end: whether the stream was whole and, by finishing the
+    // decoder, what libFLAC's MD5 check found. Runs once per open.
+    void settleEnd();
+    void dropReadyFrames();
+    // The damage of a STREAMINFO block, or empty when it is sound.
+    static const char* streamInfoDamage(const FLAC__StreamMetadata_StreamInfo& info);
     void deleteDecoder();
 
     tamu::P<tamu::IURI> m_uri;
@@ -130,6 +150,27 @@ private:
     // pointer, then COrxaEOFError.
     bool m_converterDrained = false;
     bool m_endDelivered = false;
+    // The integrity report, reset by each open.
+    bool m_checkMD5 = false;
+    bool m_md5Active = false; // what the current open asked libFLAC for
+    int32_t m_streamInfoBlocks = 0;
+    const char* m_streamInfoDamage = nullptr;
+    bool m_md5IsZero = true;
+    int32_t m_lostSyncCount = 0;
+    int32_t m_crcMismatchCount = 0;
+    int64_t m_lostSamples = 0;
+    // The sample number the next frame should start at; a later one shows dropped frames.
+    int64_t m_nextSample = 0;
+    bool m_streamEnded = false;
+    bool m_endedEarly = false;
+    EMD5Result m_md5Result = EMD5Result::unchecked;
+    // Decoded frames not yet handed out, each with the stream position at its end.
+    struct ReadyFrame {
+        tamu::P<tamu::IMemoryBlock> block;
+        int64_t endSample;
+    };
+    std::vector<ReadyFrame> m_readyFrames;
+    size_t m_nextReadyFrame = 0;
     // Stands in for channels a frame lacks; only grown, so steady decoding allocates nothing.
     std::vector<int32_t> m_silence;
 };

@@ -1,6 +1,7 @@
 #include "flacTestSupport.h"
 
 #include "orxa/common/IAudioStreamInfo.h"
+#include "orxa/common/IStreamIntegrity.h"
 #include "tamu/IConstArray.h"
 #include "tamu/IString.h"
 
@@ -350,4 +351,137 @@ TEST_F(FlacSource, ConcurrentOpenCloseAndIsOpen) {
     EXPECT_FALSE(source->isOpen());
     EXPECT_EQ(countLines(2, "CFLACSource: trying to open "), 20);
     EXPECT_EQ(countLines(2, "in.flac closed"), 20);
+}
+
+namespace {
+
+using orxa::common::IStreamIntegrity;
+using EMD5Result = IStreamIntegrity::EMD5Result;
+
+// STREAMINFO's body starts 8 bytes in: the sample rate at 18, the MD5 signature at 26.
+constexpr size_t md5Offset = 26;
+
+struct IntegrityCase {
+    const char* name;
+    bool checkMD5;
+    void (*damage)(Bytes& file, size_t secondFrame);
+    bool endedEarly;
+    int32_t crcEvents;
+    int64_t lostSamples;
+    EMD5Result md5;
+};
+
+const IntegrityCase integrityCases[] = {
+    {"clean", true, [](Bytes&, size_t) {}, false, 0, 0, EMD5Result::matched},
+    {"clean, not asked", false, [](Bytes&, size_t) {}, false, 0, 0, EMD5Result::unchecked},
+    {"patched MD5", true, [](Bytes& f, size_t) { f[md5Offset + 3] ^= 0x55; }, false, 0, 0,
+     EMD5Result::mismatched},
+    {"zero MD5", true, [](Bytes& f, size_t) { std::fill_n(f.begin() + md5Offset, 16, 0); },
+     false, 0, 0, EMD5Result::unchecked},
+    {"truncated", true, [](Bytes& f, size_t) { f.resize(f.size() * 2 / 3); }, true, 0, 0,
+     EMD5Result::unchecked},
+    // The byte before the second frame is the first frame's CRC-16: libFLAC drops that frame.
+    {"bad CRC", true, [](Bytes& f, size_t second) { f[second - 1] ^= 0x5A; }, false, 1, 4096,
+     EMD5Result::unchecked},
+};
+
+} // namespace
+
+TEST_F(FlacSource, IntegrityReportTellsEachKindOfDamage) {
+    const Bytes original = readBytes(stereoFile());
+    const size_t second = [&] {
+        auto first = original.begin() + static_cast<std::ptrdiff_t>(firstFrameOffset(original));
+        const Bytes pattern = {0xFF, 0xF8, first[2], first[3], 0x01};
+        return static_cast<size_t>(
+            std::search(first + 1, original.end(), pattern.begin(), pattern.end()) -
+            original.begin());
+    }();
+    ASSERT_LT(second, original.size());
+    for (const IntegrityCase& c : integrityCases) {
+        SCOPED_TRACE(c.name);
+        Bytes file = original;
+        c.damage(file, second);
+        writeBytes(pathOf("case.flac"), file);
+        P<orxa::common::IAudioSource> source = this->source(pathOf("case.flac"), 44100, 2, 2);
+        auto* report = tamu::interfaceCast<IStreamIntegrity>(source.get(), false);
+        ASSERT_NE(report, nullptr);
+        report->setMD5Checking(c.checkMD5);
+        // A second open starts a new report: nothing of the first one adds up.
+        for (int round = 0; round < 2; ++round) {
+            source->open();
+            EXPECT_FALSE(report->isStreamEnded());
+            Decoded decoded = decodeAll(*source);
+            EXPECT_TRUE(report->isStreamEnded());
+            EXPECT_EQ(report->getExpectedSamples(), 22050);
+            EXPECT_EQ(report->getDecodedSamples(), static_cast<int64_t>(decoded.pcm.size() / 4));
+            EXPECT_EQ(report->isEndedEarly(), c.endedEarly);
+            EXPECT_EQ(report->getCRCMismatchCount(), c.crcEvents);
+            EXPECT_EQ(report->getLostSamples(), c.lostSamples);
+            EXPECT_EQ(report->getMD5Result(), c.md5);
+            EXPECT_EQ(report->isIntact(),
+                      !c.endedEarly && c.crcEvents == 0 && c.md5 != EMD5Result::mismatched);
+            source->close();
+        }
+    }
+}
+
+// Damage inside a frame's residual makes libFLAC hand over two frames in one step (the broken one
+// as silence, then the next): both reach the host, so the stream keeps its length as flac's own
+// decoding through errors does.
+TEST_F(FlacSource, DamageInsideAFrameLosesNoFollowingFrame) {
+    std::string flac = stereoFile(2.0);
+    Bytes file = readBytes(flac);
+    file[file.size() / 2] ^= 0xFF;
+    writeBytes(pathOf("flip.flac"), file);
+    m_dir.run("flac -s -d -F -f -o flip.wav " + pathOf("flip.flac"));
+    const Bytes expected = wavData(readBytes(pathOf("flip.wav")));
+
+    P<orxa::common::IAudioSource> source = this->source(pathOf("flip.flac"), 44100, 2, 2);
+    source->open();
+    Decoded decoded = decodeAll(*source);
+    auto* report = tamu::interfaceCast<IStreamIntegrity>(source.get(), false);
+    EXPECT_GT(report->getLostSyncCount() + report->getCRCMismatchCount(), 0);
+    EXPECT_FALSE(report->isIntact());
+    EXPECT_EQ(decoded.pcm, expected);
+}
+
+TEST_F(FlacSource, DamagedStreamInfoIsRefusedAtOpen) {
+    const Bytes original = readBytes(stereoFile());
+    const struct {
+        const char* name;
+        void (*damage)(Bytes&);
+        const char* text;
+    } cases[] = {
+        {"second block",
+         [](Bytes& f) { f.insert(f.begin() + 42, f.begin() + 4, f.begin() + 42); },
+         "a second STREAMINFO block"},
+        {"rate 0",
+         [](Bytes& f) {
+             f[18] = f[19] = 0;
+             f[20] &= 0x0F;
+         },
+         "STREAMINFO sample rate outside FLAC's range"},
+        {"2 bits", // bits per sample - 1 straddles bytes 20 and 21
+         [](Bytes& f) {
+             f[20] &= 0xFE;
+             f[21] = static_cast<uint8_t>((f[21] & 0x0F) | 0x10);
+         },
+         "STREAMINFO bit depth outside FLAC's range"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes file = original;
+        c.damage(file);
+        writeBytes(pathOf("bad.flac"), file);
+        P<orxa::common::IAudioSource> source = this->source(pathOf("bad.flac"), 44100, 2, 2);
+        try {
+            source->open();
+            ADD_FAILURE() << "opened";
+        } catch (const COrxaError& e) {
+            EXPECT_EQ(std::string(e.what()),
+                      std::string("CFLACSource::open() - damaged file: ") + c.text + " in " +
+                          pathOf("bad.flac"));
+        }
+        EXPECT_FALSE(source->isOpen());
+    }
 }
