@@ -88,7 +88,9 @@ std::string versionText(const std::string& pluginPath) {
     try {
         static CPluginLibrary library(pluginPath);
         text += "libFLAC " + library.flacVersion() + "\n";
-        text += "libsoxr " + library.soxrVersion() + "\n";
+        // libsoxr's own version text already begins with its name.
+        std::string soxr = library.soxrVersion();
+        text += (soxr.rfind("libsoxr", 0) == 0 ? "" : "libsoxr ") + soxr + "\n";
     } catch (const std::exception& e) {
         text += "plug-in " + pluginPath + ": " + e.what() + "\n";
     }
