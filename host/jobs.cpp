@@ -312,8 +312,13 @@ std::string describeFile(const JobContext& context, const std::string& path) {
     line("sample rate", std::to_string(info.sampleRate) + " Hz");
     line("channels", std::to_string(info.channels));
     line("bits", std::to_string(info.bitsPerSample));
-    line("total samples", std::to_string(info.totalSamples));
-    line("duration", formatDuration(durationOf(info)));
+    if (info.totalSamples > 0) {
+        line("total samples", std::to_string(info.totalSamples));
+        line("duration", formatDuration(durationOf(info)));
+    } else {
+        line("total samples", "unknown");
+        line("duration", "unknown");
+    }
     line("tags", std::to_string(info.tags.size()));
     for (const std::string& tag : info.tags)
         text += "    " + tag + "\n";

@@ -133,11 +133,10 @@ void CFLACSource::open() {
             "CFLACSource::open() - damaged file: %s in %s", damage, locationText()));
     }
 
-    if (!(m_duration > 0.0)) {
-        close();
-        throw common::COrxaError(tamu::formatString(
-            "CFLACSource::open() - failed to read duration in %s", locationText()));
-    }
+    // A total of 0 means the encoder did not know it (a stream written as it was made): the
+    // audio is decoded to its end all the same, and the duration stays unknown.
+    if (m_totalSamples == 0)
+        m_duration = -1.0;
 
     reportDecoderError();
     if (m_streamChannels != m_channels || m_streamSampleRate != m_sampleRate ||

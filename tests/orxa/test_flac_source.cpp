@@ -284,17 +284,32 @@ TEST_F(FlacSource, FilesThatAreNotFlacFailToOpen) {
     }
 }
 
-TEST_F(FlacSource, MissingTotalSamplesIsLoggedAndRefused) {
-    Bytes file = readBytes(stereoFile());
+// A streaming encoder leaves the total at 0: the stream still decodes to its end, as it is, and
+// through the converter.
+TEST_F(FlacSource, MissingTotalSamplesIsLoggedAndDecodedToTheEnd) {
+    std::string flac = stereoFile();
+    const Bytes expected = flacDecoded(flac);
+    Bytes file = readBytes(flac);
     // STREAMINFO's 36-bit total sample count ends the 18th byte of its body.
     file[21] &= 0xF0;
     std::fill(file.begin() + 22, file.begin() + 26, 0);
     writeBytes(pathOf("streamed.flac"), file);
-    EXPECT_EQ(openFailure("streamed.flac")
-                  .rfind("COrxaError: CFLACSource::open() - failed to read duration in ", 0),
-              0u);
-    EXPECT_EQ(countLines(0, "CFLACSource: missing total samples in stream info ("), 1);
-    EXPECT_EQ(countLines(2, "streamed.flac closed"), 1);
+    for (int rate : {44100, 48000}) {
+        SCOPED_TRACE(rate);
+        P<orxa::common::IAudioSource> source = this->source(pathOf("streamed.flac"), rate, 2, 2);
+        source->open();
+        EXPECT_EQ(source->getDuration(), -1.0);
+        Decoded decoded = decodeAll(*source);
+        if (rate == 44100)
+            EXPECT_EQ(decoded.pcm, expected);
+        else // the converted length follows the rate ratio within a frame
+            EXPECT_NEAR(static_cast<double>(decoded.pcm.size()) / 4, 22050.0 * 48000 / 44100,
+                        4096);
+        auto* report = tamu::interfaceCast<orxa::common::IStreamIntegrity>(source.get(), false);
+        EXPECT_FALSE(report->isEndedEarly());
+        EXPECT_EQ(report->getExpectedSamples(), 0);
+    }
+    EXPECT_EQ(countLines(0, "CFLACSource: missing total samples in stream info ("), 2);
 }
 
 TEST_F(FlacSource, TruncatedFileGivesTheAudioUpToTheCut) {

@@ -147,6 +147,14 @@ TEST_F(OrxaHost, EncodedFilesPassTheReferenceTestAndDecodeBitExact) {
     reference("sox -n -r 22050 -b 16 -c 2 in.aiff synth 1 sine 440 sine 550 vol 0.6");
     ok("-q encode in.aiff");
     EXPECT_TRUE(referenceRaw("in.flac") == soundFileRaw("in.aiff", 16));
+
+    // An empty recording makes a FLAC without a total, which reads back as nothing.
+    reference("sox -n -r 44100 -b 16 -c 2 empty.wav trim 0 0");
+    ok("-q encode empty.wav");
+    reference("flac -s -t empty.flac");
+    EXPECT_EQ(ok("-q decode -t raw empty.flac -o empty.raw").status, 0);
+    EXPECT_EQ(fs::file_size(dir / "empty.raw"), 0u);
+    EXPECT_NE(ok("info empty.flac").out.find("  duration       unknown\n"), std::string::npos);
 }
 
 TEST_F(OrxaHost, TranscodeKeepsTheSamplesOrResamplesToTheAskedRate) {
@@ -247,7 +255,8 @@ TEST_F(OrxaHost, UsageErrorsAreOneLineNamingTheMistake) {
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("orxa-host ", 0), 0u) << version.out;
     EXPECT_NE(version.out.find("\nlibFLAC 1."), std::string::npos) << version.out;
-    EXPECT_NE(version.out.find("\nlibsoxr "), std::string::npos) << version.out;
+    EXPECT_NE(version.out.find("\nlibsoxr"), std::string::npos) << version.out;
+    EXPECT_EQ(version.out.find("libsoxr libsoxr"), std::string::npos) << version.out;
     EXPECT_EQ(version.out.find("unknown"), std::string::npos) << version.out;
 }
 
