@@ -362,6 +362,14 @@ TEST_F(OrxaHost, DecodeConvertsToTheAskedLayout) {
     ok("-q decode --channels 1 " + sample + " -o mono.wav");
     EXPECT_EQ(dir.run("soxi -c mono.wav; soxi -s mono.wav").out, "1\n176400\n");
 
+    // The widest ratio both ways, to the end: the drained tail outgrows every cached block.
+    makeWav("low", 16, 2, 8000, 20.0, "");
+    ok("-q decode --rate 384000 low.flac -o high.raw");
+    EXPECT_NEAR(static_cast<double>(fs::file_size(dir / "high.raw")) / 4, 20.0 * 384000, 4096 * 48);
+    makeWav("high", 16, 2, 384000, 3.0, "");
+    ok("-q decode --rate 8000 high.flac -o low.raw");
+    EXPECT_NEAR(static_cast<double>(fs::file_size(dir / "low.raw")) / 4, 3.0 * 8000, 4096 / 48);
+
     // info goes on after a file it cannot read, and says so in its status.
     Result info = tool("info missing.flac " + sample);
     EXPECT_EQ(info.status, 1);

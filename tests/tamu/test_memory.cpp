@@ -82,9 +82,16 @@ TEST(MemoryManager, RequestsAtOrBeyondTheLastClassAreNeverCached) {
     P<CMemoryManager> small = make<CMemoryManager>(3);
     EXPECT_EQ(small->allocate(8)->getCapacity(), 8) << "class 3 is past the last bucket";
     EXPECT_EQ(small->getCachedSize(), 0u);
-    // Growing past the cached classes is an error.
+    // A block grown past the cached classes keeps its bytes and leaves the cache.
     P<IMemoryBlock> block = small->allocate(5);
-    EXPECT_ANY_THROW(block->setSize(9));
+    std::memcpy(block->getData(), "abcde", 5);
+    block->setSize(9);
+    EXPECT_GE(block->getCapacity(), 9);
+    EXPECT_EQ(std::memcmp(block->getData(), "abcde", 5), 0);
+    block->append("0123456789", 10);
+    EXPECT_EQ(std::memcmp(block->getData() + 9, "0123456789", 10), 0);
+    block = nullptr;
+    EXPECT_EQ(small->getCachedSize(), 0u);
 }
 
 TEST(MemoryManager, GrowingExchangesTheBufferAndReturnsTheOldOne) {

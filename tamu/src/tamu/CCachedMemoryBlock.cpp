@@ -5,7 +5,6 @@
 #include "tamu/platformErrors.h"
 
 #include <cstring>
-#include <typeinfo>
 
 namespace tamu {
 
@@ -24,10 +23,18 @@ void CCachedMemoryBlock::setCapacity(int32_t capacity) {
     if (capacity < 0)
         throwArgumentError("CCachedMemoryBlock::setCapacity");
     if (capacity > m_capacity) {
-        P<IMemoryBlock> larger = m_manager->allocate(capacity);
+        P<IMemoryBlock> larger = m_manager ? m_manager->allocate(capacity) : nullptr;
         auto* other = dynamic_cast<CCachedMemoryBlock*>(larger.get());
-        if (!other)
-            throwCastError(larger.get(), typeid(CCachedMemoryBlock));
+        if (!other) {
+            // Beyond the manager's largest class nothing is cached: the block leaves the cache
+            // with a buffer of its own and is deleted, not parked, when released.
+            auto* data = new uint8_t[static_cast<size_t>(capacity)];
+            std::memcpy(data, m_data, static_cast<size_t>(m_size));
+            delete[] m_data;
+            adopt(data, capacity, m_bucketIndex);
+            m_manager = nullptr;
+            return;
+        }
         uint8_t* data = other->m_data;
         const int32_t otherCapacity = other->m_capacity;
         const int32_t otherBucket = other->m_bucketIndex;
