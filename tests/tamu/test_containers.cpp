@@ -45,6 +45,28 @@ TEST(SimpleArray, GrowsByItsFixedStepAndRemovesInOrder) {
     EXPECT_EQ((std::vector<int>{1, 3, 2}), (std::vector<int>{a->get(0), a->get(1), a->get(2)}));
 }
 
+// Adding one of the array's own elements while the add grows the block: the element must be
+// read before the old block is freed (AddressSanitizer reports the use after free otherwise).
+TEST(SimpleArray, AddingItsOwnElementSurvivesGrowth) {
+    P<TSimpleArray<int>> ints = make<TSimpleArray<int>>(1);
+    ints->add(7);
+    for (int i = 0; i < 5; ++i)
+        ints->add(ints->get(i));
+    ASSERT_EQ(ints->getCount(), 6);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(ints->get(i), 7);
+
+    int destroyed = 0;
+    P<TSimpleArray<P<CProbe>>> probes = make<TSimpleArray<P<CProbe>>>(1);
+    probes->add(make<CProbe>(&destroyed));
+    for (int i = 0; i < 5; ++i)
+        probes->add(probes->get(0));
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(probes->get(i), probes->get(0));
+    probes = nullptr;
+    EXPECT_EQ(destroyed, 1);
+}
+
 TEST(CleaningArray, RemovalReleasesTheVacatedSlot) {
     int destroyed = 0;
     P<TCleaningSimpleArray<P<CProbe>>> a = make<TCleaningSimpleArray<P<CProbe>>>();

@@ -114,6 +114,26 @@ TEST(MemoryStream, WritesOverwriteAppendAndGrowByDoubling) {
     EXPECT_EQ("a-WXYZ" + std::string(1000, 'z'), contentOf(*stream));
 }
 
+// The stream's own bytes as the source of a write: when the write grows the block, they must be
+// read from where they moved (AddressSanitizer reports a use after free otherwise).
+TEST(MemoryStream, WritingItsOwnBytesSurvivesGrowthAndOverlap) {
+    auto block = make<CMemoryBlock>(8, "01234567");
+    auto stream = make<CMemoryIOStream>(block);
+    stream->seekFromEnd(0);
+    for (int i = 0; i < 6; ++i)
+        stream->write(block->getData(), block->getSize());
+    EXPECT_EQ(contentOf(*stream), [] {
+        std::string expected = "01234567";
+        for (int i = 0; i < 6; ++i)
+            expected += expected;
+        return expected;
+    }());
+    // Overlapping ranges inside the block: a move, not a copy.
+    stream->seek(2);
+    stream->write(block->getData(), 6);
+    EXPECT_EQ(contentOf(*stream).substr(0, 10), "0101234501");
+}
+
 TEST(MemoryStream, ClosedStreamRefusesTransfersAndNamesItsURI) {
     auto uri = make<CURI>("file:///a/b.bin");
     auto stream = make<CMemoryIOStream>(make<CMemoryBlock>(8, "01234567"), uri);

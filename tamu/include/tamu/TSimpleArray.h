@@ -19,12 +19,16 @@ public:
 
     void add(const T& value) {
         if (m_capacity < m_count + 1) {
+            // The value may be one of this array's own elements, which growing frees.
+            T kept(value);
             int32_t newCapacity = m_capacity + m_growBy;
             if (newCapacity < m_count + 1)
                 newCapacity = m_count + 1;
             reallocate(newCapacity);
+            m_data[m_count] = std::move(kept);
+        } else {
+            m_data[m_count] = value;
         }
-        m_data[m_count] = value;
         ++m_count;
     }
 

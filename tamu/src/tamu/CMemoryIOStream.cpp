@@ -117,13 +117,21 @@ void CMemoryIOStream::write(const void* buffer, int32_t count) {
     // A block holds at most 2 GiB - 1 bytes.
     if (end > maxBlockSize)
         throw CInvalidArgError(this, str("CMemoryIOStream::write"), str("count"));
+    // A source inside our own block moves with it when the block grows: keep its offset.
+    const auto* source = static_cast<const uint8_t*>(buffer);
+    const uint8_t* data = m_block->getData();
+    const bool ownBytes = data && source >= data && source < data + m_block->getCapacity();
+    const std::ptrdiff_t sourceOffset = ownBytes ? source - data : 0;
     // Doubling first keeps a run of small appends from reallocating at every one.
     if (end >= m_block->getCapacity())
         m_block->reserve(static_cast<int32_t>(
             std::min<int64_t>(maxBlockSize, 2 * static_cast<int64_t>(m_block->getSize()))));
     m_block->reserve(static_cast<int32_t>(end));
+    if (ownBytes)
+        source = m_block->getData() + sourceOffset;
+    // The ranges may overlap when the stream copies its own bytes.
     if (count > 0)
-        std::memcpy(m_block->getData() + m_position, buffer, static_cast<size_t>(count));
+        std::memmove(m_block->getData() + m_position, source, static_cast<size_t>(count));
     m_position = end;
     if (m_block->getSize() < end)
         m_block->setSize(static_cast<int32_t>(end));
