@@ -160,12 +160,16 @@ TEST(URIBuild, EachComponentEscapesItsOwnDelimiters) {
                               EscapeSet::path));
 }
 
-TEST(URIQuery, ParametersAreDecodedTwice) {
+// getQueryParameter decodes its value once more; the list keeps the decoded query's text.
+TEST(URIQuery, OneParameterIsDecodedOnceMoreTheListIsNot) {
     EXPECT_EQ("x y", s(uri("net://h/p?a=1&b=x%2520y&ab=3&flag")->getQueryParameter("b")));
+    EXPECT_EQ("1", s(uri("net://h/p?a=1&a=3")->getQueryParameter("a")));
     P<IValueList> all = uri("net://h/p?a=1&b=x%2520y&&flag&B=2&a=3&=v")->getQueryParameters();
     EXPECT_EQ(5, all->getCount());
-    EXPECT_EQ("1", s(all->getString("a", nullptr))) << "the first of two keys counts";
+    EXPECT_EQ("x%20y", s(all->getString("b", nullptr)));
+    EXPECT_EQ("3", s(all->getString("a", nullptr))) << "the last of two keys counts";
     EXPECT_EQ("v", s(all->getString("", nullptr)));
+    EXPECT_EQ("%41", s(uri("net://h/p?k=%2541")->getQueryParameters()->getString("k", nullptr)));
 }
 
 TEST(URICompare, SchemeAndExtensionIgnoreCaseEqualityDoesNot) {

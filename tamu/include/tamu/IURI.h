@@ -78,8 +78,9 @@ public:
     virtual P<IString> getQuery() const = 0;
     virtual P<IString> getRawQuery() const = 0;
     // A new case-sensitive value list mapping each key of the decoded query to its value text,
-    // decoded once more as getQueryParameter does. A piece without "=" is a key with an empty
-    // value; of keys given twice the first counts, as for getQueryParameter.
+    // as it stands in the decoded query (not decoded a second time). A piece without "=" is a
+    // key with an empty value; of keys given twice the last counts, since each piece is set in
+    // turn (getQueryParameter, which scans from the start, answers the first).
     virtual P<IValueList> getQueryParameters() const = 0;
     // The value of "key=value" in the decoded query, decoded once more; empty when absent.
     virtual P<IString> getQueryParameter(StringArg key) const = 0;

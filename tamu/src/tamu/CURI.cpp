@@ -385,10 +385,9 @@ P<IValueList> CURI::getQueryParameters() const {
             continue;
         size_t equals = std::min(piece.find('='), piece.size());
         std::string key(piece.substr(0, equals));
-        if (parameters->contains(argOf(key)))
-            continue;
         std::string value = equals < piece.size() ? std::string(piece.substr(equals + 1)) : "";
-        parameters->set(argOf(key), textOf(uriText::decode(value, 0)));
+        // The query is decoded already; each key's later piece replaces its earlier one.
+        parameters->set(argOf(key), textOf(value));
     }
     return parameters;
 }
