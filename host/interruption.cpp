@@ -28,6 +28,11 @@ std::set<std::string>& names() {
     static std::set<std::string> set;
     return set;
 }
+std::multiset<std::string>& running() {
+    static std::multiset<std::string> set;
+    return set;
+}
+bool reported = false;
 
 extern "C" void onSignal(int number) {
     int expected = 0;
@@ -42,11 +47,16 @@ void watch() {
     while (::read(wakePipe[0], &byte, 1) < 0) {
     }
     std::this_thread::sleep_for(gracePeriod);
-    // The jobs did not end in time: whatever blocks them, the tool ends here.
-    {
-        std::lock_guard<std::mutex> guard(namesLock());
-        for (const std::string& path : names())
-            ::unlink(path.c_str());
+    // The jobs did not end in time: whatever blocks them, the tool ends here. The lock stays
+    // held to the end, so no job reports or registers anything after this point.
+    namesLock().lock();
+    for (const std::string& path : names())
+        ::unlink(path.c_str());
+    if (!reported) {
+        for (const std::string& file : running()) {
+            std::string line = "orxa-host: " + file + ": interrupted\n";
+            [[maybe_unused]] ssize_t ignored = ::write(STDERR_FILENO, line.data(), line.size());
+        }
     }
     ::_exit(exitStatus());
 }
@@ -78,6 +88,25 @@ int exitStatus() {
 void check() {
     if (requested())
         throw std::runtime_error("interrupted");
+}
+
+void jobBegins(const std::string& file) {
+    std::lock_guard<std::mutex> guard(namesLock());
+    running().insert(file);
+}
+
+void jobEnds(const std::string& file) {
+    std::lock_guard<std::mutex> guard(namesLock());
+    auto found = running().find(file);
+    if (found != running().end())
+        running().erase(found);
+}
+
+bool claimReport() {
+    std::lock_guard<std::mutex> guard(namesLock());
+    bool first = !reported;
+    reported = true;
+    return first;
 }
 
 void removeOnInterruption(const std::string& path) {

@@ -14,6 +14,13 @@ int exitStatus();
 // Throws std::runtime_error("interrupted") once an interruption has been asked for.
 void check();
 
+// The files under way, so that a tool that ends by itself still names what it interrupted.
+void jobBegins(const std::string& file);
+void jobEnds(const std::string& file);
+// True for the first report of an interruption: it is said once, by a job or by the tool
+// ending by itself, never twice and never lost between the two.
+bool claimReport();
+
 // Temporary files that must not outlive the tool.
 void removeOnInterruption(const std::string& path);
 void keepOnInterruption(const std::string& path);

@@ -333,12 +333,19 @@ BatchResult runJobs(const std::vector<Job>& jobs, int threads,
     std::mutex audioLock;
     double audio = 0.0;
     auto fail = [&](const std::string& file, const std::string& reason) {
-        console::error(file, reason);
         ++failures;
+        if (interruption::requested() && !interruption::claimReport())
+            return;
+        console::error(file, reason);
     };
     auto worker = [&] {
         // After an interruption no job begins; the ones under way end with it.
         for (size_t i = nextJob++; i < jobs.size() && !interruption::requested(); i = nextJob++) {
+            interruption::jobBegins(jobs[i].input);
+            struct Ending {
+                const std::string& file;
+                ~Ending() { interruption::jobEnds(file); }
+            } ending{jobs[i].input};
             try {
                 double seconds = work(jobs[i]);
                 std::lock_guard<std::mutex> guard(audioLock);
