@@ -7,13 +7,16 @@
 
 namespace orxa::samplerateconverter {
 
-// Maps frames of 16-bit samples from one channel layout to another. Each source pointer walks
-// an interleaved buffer, each target pointer a buffer of its own. Converters keep no state
-// between calls.
+// Maps frames of samples from one channel layout to another, 16-bit samples or left-justified
+// 32-bit ones by the same rules at their own full scale. Each source pointer walks an
+// interleaved buffer, each target pointer a buffer of its own. Converters keep no state between
+// calls.
 class CSampleRateConverter::CChannelConverter : public tamu::CObject {
 public:
     using SourcePointers = std::span<const int16_t* const>;
     using TargetPointers = std::span<int16_t* const>;
+    using WideSourcePointers = std::span<const int32_t* const>;
+    using WideTargetPointers = std::span<int32_t* const>;
 
     // sqrt(2) / 2, exactly the double that sqrt(2.0) * 0.5 gives: the gain of a channel that is
     // folded into two others.
@@ -33,16 +36,32 @@ public:
         else
             d = static_cast<int16_t>(dd + ss);
     }
+    // The same rule at the scale of 32 bits; the products need 64.
+    static void mix(int32_t& d, int32_t s, bool attenuate) {
+        if (attenuate)
+            s = attenuated(s);
+        const int64_t dd = d;
+        const int64_t ss = s;
+        if (ss < 0 && dd < 0)
+            d = static_cast<int32_t>(dd + ss + (dd * ss) / 2147483648LL);
+        else if (ss > 0 && dd > 0)
+            d = static_cast<int32_t>(dd + ss - (dd * ss) / 2147483647LL);
+        else
+            d = static_cast<int32_t>(dd + ss);
+    }
     // s times k, truncated toward zero.
     static int16_t attenuated(int16_t s) {
         return static_cast<int16_t>(static_cast<int32_t>(s * k));
     }
+    static int32_t attenuated(int32_t s) { return static_cast<int32_t>(s * k); }
     // `mix` and `mixA` of the mixing rules, as values.
-    static int16_t mixed(int16_t d, int16_t s) {
+    template <class Sample>
+    static Sample mixed(Sample d, Sample s) {
         mix(d, s, false);
         return d;
     }
-    static int16_t mixedA(int16_t d, int16_t s) {
+    template <class Sample>
+    static Sample mixedA(Sample d, Sample s) {
         mix(d, s, true);
         return d;
     }
@@ -53,9 +72,11 @@ public:
     int32_t getAcmod() const { return m_acmod; }
 
     // Writes exactly `frames` samples to every target channel. After each frame the source
-    // pointers advance by `sourceFrameBytes / 2` samples.
+    // pointers advance by `sourceFrameBytes` bytes' worth of samples.
     virtual void convert(int32_t frames, SourcePointers sourcePointers, int32_t sourceFrameBytes,
                          TargetPointers targetPointers) = 0;
+    virtual void convert(int32_t frames, WideSourcePointers sourcePointers,
+                         int32_t sourceFrameBytes, WideTargetPointers targetPointers) = 0;
 
 protected:
     CChannelConverter(int32_t sourceChannels, int32_t targetChannels, int32_t acmod)

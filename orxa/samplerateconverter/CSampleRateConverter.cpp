@@ -9,7 +9,9 @@
 #include "tamu/IMemoryManager.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <span>
 #include <utility>
@@ -23,8 +25,9 @@ using tamu::P;
 
 namespace {
 
-int16_t* samplesOf(const P<IMemoryBlock>& block, int32_t byteOffset = 0) {
-    return reinterpret_cast<int16_t*>(block->getData() + byteOffset);
+template <class Sample>
+Sample* samplesOf(const P<IMemoryBlock>& block, int32_t byteOffset = 0) {
+    return reinterpret_cast<Sample*>(block->getData() + byteOffset);
 }
 
 // Spans made from a pointer and a count: the range constructor would pull the standard
@@ -32,6 +35,13 @@ int16_t* samplesOf(const P<IMemoryBlock>& block, int32_t byteOffset = 0) {
 template <class T>
 std::span<T* const> all(const std::vector<T*>& pointers) {
     return {pointers.data(), pointers.size()};
+}
+
+void toSamples(const uint8_t* in, int32_t bytesPerSample, int32_t samples, int16_t* out) {
+    reduceTo16Bit(in, bytesPerSample, samples, out);
+}
+void toSamples(const uint8_t* in, int32_t bytesPerSample, int32_t samples, int32_t* out) {
+    widenTo32Bit(in, bytesPerSample, samples, out);
 }
 
 } // namespace
@@ -43,14 +53,15 @@ CSampleRateConverter::CSampleRateConverter(int32_t sourceSampleRate, int32_t sou
     : m_memoryManager(memoryManager), m_sourceSampleRate(sourceSampleRate),
       m_sourceChannels(sourceChannels), m_sourceBytesPerSample(sourceBytesPerSample),
       m_targetSampleRate(targetSampleRate), m_targetChannels(targetChannels),
-      m_targetBytesPerSample(targetBytesPerSample), m_planarOutput(planarOutput) {
+      m_targetBytesPerSample(targetBytesPerSample), m_planarOutput(planarOutput),
+      m_wide(sourceBytesPerSample > 2 || targetBytesPerSample > 2), m_sampleBytes(m_wide ? 4 : 2) {
     if (targetBytesPerSample < 1 || targetBytesPerSample > 4)
         throwUnsupportedTargetSampleSize(targetBytesPerSample);
     if (!m_memoryManager)
         m_memoryManager = tamu::make<tamu::CMemoryManager>(30);
 
     // The order decides ties: the first converter that fits a call serves it.
-    m_channelConverters.reserve(27);
+    m_channelConverters.reserve(67);
     m_channelConverters.push_back(tamu::make<CMonoToMonoConverter>());
     m_channelConverters.push_back(tamu::make<CMonoToStereoConverter>());
     m_channelConverters.push_back(tamu::make<CMonoTo3ChannelConverter>());
@@ -78,13 +89,65 @@ CSampleRateConverter::CSampleRateConverter(int32_t sourceSampleRate, int32_t sou
     m_channelConverters.push_back(tamu::make<C6ChannelTo6ChannelConverter>());
     m_channelConverters.push_back(tamu::make<C8ChannelToStereoConverter>());
     m_channelConverters.push_back(tamu::make<C8ChannelTo6ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<CMonoTo4ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<CMonoTo5ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<CMonoTo7ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<CMonoTo8ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<CStereoTo4ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<CStereoTo5ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<CStereoTo7ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<CStereoTo8ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C3ChannelTo4ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C3ChannelTo5ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C3ChannelTo7ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C3ChannelTo8ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C4ChannelToMonoConverter>());
+    m_channelConverters.push_back(tamu::make<C4ChannelTo3ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C4ChannelTo5ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C4ChannelTo7ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C4ChannelTo8ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C5ChannelToMonoConverter>());
+    m_channelConverters.push_back(tamu::make<C5ChannelTo3ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C5ChannelTo4ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C5ChannelTo7ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C5ChannelTo8ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C6ChannelTo4ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C6ChannelTo5ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C6ChannelTo7ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C6ChannelTo8ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C7ChannelToMonoConverter>());
+    m_channelConverters.push_back(tamu::make<C7ChannelToStereoConverter>());
+    m_channelConverters.push_back(tamu::make<C7ChannelTo3ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C7ChannelTo4ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C7ChannelTo5ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C7ChannelTo6ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C7ChannelTo7ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C7ChannelTo8ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C8ChannelToMonoConverter>());
+    m_channelConverters.push_back(tamu::make<C8ChannelTo3ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C8ChannelTo4ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C8ChannelTo5ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C8ChannelTo7ChannelConverter>());
+    m_channelConverters.push_back(tamu::make<C8ChannelTo8ChannelConverter>());
 
     const auto sources = static_cast<std::size_t>(std::max(sourceChannels, 0));
     const auto targets = static_cast<std::size_t>(std::max(targetChannels, 0));
-    m_sourcePointers.resize(sources);
-    m_targetPointers.resize(targets);
-    m_outputPointers.resize(targets);
+    m_narrowLanes.source.resize(sources);
+    m_narrowLanes.target.resize(targets);
+    m_narrowLanes.output.resize(targets);
+    m_wideLanes.source.resize(sources);
+    m_wideLanes.target.resize(targets);
+    m_wideLanes.output.resize(targets);
     m_nextInput.resize(targets);
+}
+
+template <>
+CSampleRateConverter::Lanes<int16_t>& CSampleRateConverter::lanes<int16_t>() {
+    return m_narrowLanes;
+}
+template <>
+CSampleRateConverter::Lanes<int32_t>& CSampleRateConverter::lanes<int32_t>() {
+    return m_wideLanes;
 }
 
 CSampleRateConverter::~CSampleRateConverter() = default;
@@ -106,31 +169,32 @@ CSampleRateConverter::tryFindChannelConverter(int32_t sourceChannels, int32_t ta
 }
 
 void CSampleRateConverter::createResamplers() {
+    const std::size_t channels = m_nextInput.size();
     std::vector<CChannelResampler> resamplers;
-    resamplers.reserve(m_targetPointers.size());
+    resamplers.reserve(channels);
     std::vector<P<IMemoryBlock>> outputs;
-    outputs.reserve(m_targetPointers.size());
-    for (std::size_t c = 0; c < m_targetPointers.size(); ++c) {
-        resamplers.emplace_back(m_sourceSampleRate, m_targetSampleRate);
-        outputs.push_back(m_memoryManager->allocate(maxOutputSamples * 2));
+    outputs.reserve(channels);
+    for (std::size_t c = 0; c < channels; ++c) {
+        resamplers.emplace_back(m_sourceSampleRate, m_targetSampleRate, m_wide);
+        outputs.push_back(m_memoryManager->allocate(maxOutputSamples * m_sampleBytes));
     }
     m_resamplers = std::move(resamplers);
     m_outputs = std::move(outputs);
-    m_consumedBytes.assign(m_targetPointers.size(), 0);
+    m_consumedBytes.assign(channels, 0);
     m_samplesTaken = 0;
     m_samplesGiven = 0;
 }
 
 int32_t CSampleRateConverter::maxOutputFor(int32_t inSamples) const {
     if (m_sourceSampleRate == m_targetSampleRate)
-        return std::min(inSamples, maxOutputSamples);
+        return inSamples;
     // The filter only ever lags its input, so the output so far never passes the input so far
     // times the ratio; two samples cover the rounding.
     const double ratio = static_cast<double>(m_targetSampleRate) / m_sourceSampleRate;
     const auto reachable =
         static_cast<int64_t>(std::ceil(static_cast<double>(m_samplesTaken + inSamples) * ratio));
     const int64_t bound = reachable - static_cast<int64_t>(m_samplesGiven) + 2;
-    return static_cast<int32_t>(std::clamp<int64_t>(bound, 0, maxOutputSamples));
+    return static_cast<int32_t>(std::clamp<int64_t>(bound, 0, INT32_MAX));
 }
 
 P<IAudioChunk> CSampleRateConverter::convert(const void* data, int32_t size, int32_t acmod) {
@@ -158,25 +222,43 @@ P<IAudioChunk> CSampleRateConverter::convert(const void* data, int32_t size, int
     }
     if (m_resamplers.empty())
         createResamplers();
+    return m_wide ? convertAs<int32_t>(input, frames, *channelConverter)
+                  : convertAs<int16_t>(input, frames, *channelConverter);
+}
 
+template <class Sample>
+P<IAudioChunk> CSampleRateConverter::convertAs(const uint8_t* input, int32_t frames,
+                                               CChannelConverter& channelConverter) {
+    constexpr int32_t sampleBytes = sizeof(Sample);
+    Lanes<Sample>& lanes = this->lanes<Sample>();
     const int32_t samples = frames * m_sourceChannels;
-    P<IMemoryBlock> wide;
-    const int16_t* interleaved;
-    if (m_sourceBytesPerSample == 2 && reinterpret_cast<std::uintptr_t>(input) % 2 == 0) {
-        interleaved = reinterpret_cast<const int16_t*>(input);
+    P<IMemoryBlock> converted;
+    const Sample* interleaved;
+    if (m_sourceBytesPerSample == sampleBytes &&
+        reinterpret_cast<std::uintptr_t>(input) % sampleBytes == 0) {
+        interleaved = reinterpret_cast<const Sample*>(input);
     } else {
-        wide = m_memoryManager->allocate(samples * 2);
-        reduceTo16Bit(input, m_sourceBytesPerSample, samples, samplesOf(wide));
-        interleaved = samplesOf(wide);
+        converted = m_memoryManager->allocate(samples * sampleBytes);
+        toSamples(input, m_sourceBytesPerSample, samples, samplesOf<Sample>(converted));
+        interleaved = samplesOf<Sample>(converted);
     }
 
     const int32_t leftover =
         m_pendingInput.empty() ? 0 : m_pendingInput[0]->getSize() - m_consumedBytes[0];
-    const int32_t inSamples = leftover / 2 + frames;
+    const int32_t inSamples = leftover / sampleBytes + frames;
+    // One call hands out at most maxOutputSamples, and the rest of its input waits for the next.
+    // When the input of each call yields more than that (a large rate ratio), what waits would
+    // grow without end; once more waits than a call brings, the call hands out all it can.
+    const int32_t outCapacity = leftover / sampleBytes > frames
+                                    ? std::max(maxOutputSamples, maxOutputFor(inSamples))
+                                    : maxOutputSamples;
     for (std::size_t c = 0; c < m_nextInput.size(); ++c)
-        m_nextInput[c] = m_memoryManager->allocate(leftover + frames * 2);
-    P<IMemoryBlock> result = m_memoryManager->allocate(maxOutputFor(inSamples) * m_targetChannels *
-                                                       m_targetBytesPerSample);
+        m_nextInput[c] = m_memoryManager->allocate(leftover + frames * sampleBytes);
+    for (P<IMemoryBlock>& output : m_outputs)
+        if (output->getSize() < outCapacity * sampleBytes)
+            output = m_memoryManager->allocate(outCapacity * sampleBytes);
+    P<IMemoryBlock> result = m_memoryManager->allocate(
+        std::min(maxOutputFor(inSamples), outCapacity) * m_targetChannels * m_targetBytesPerSample);
     const double time = static_cast<double>(m_framesEmitted) / m_targetSampleRate;
     P<IAudioChunk> chunk = tamu::adopt<IAudioChunk>(new CAudioChunk(time, result.get()));
 
@@ -184,28 +266,28 @@ P<IAudioChunk> CSampleRateConverter::convert(const void* data, int32_t size, int
         if (leftover > 0)
             std::memcpy(m_nextInput[c]->getData(),
                         m_pendingInput[c]->getData() + m_consumedBytes[c], leftover);
-        m_targetPointers[c] = samplesOf(m_nextInput[c], leftover);
+        lanes.target[c] = samplesOf<Sample>(m_nextInput[c], leftover);
     }
-    for (std::size_t i = 0; i < m_sourcePointers.size(); ++i)
-        m_sourcePointers[i] = interleaved + i;
-    channelConverter->convert(frames, all(m_sourcePointers), m_sourceChannels * 2,
-                              all(m_targetPointers));
+    for (std::size_t i = 0; i < lanes.source.size(); ++i)
+        lanes.source[i] = interleaved + i;
+    channelConverter.convert(frames, all(lanes.source), m_sourceChannels * sampleBytes,
+                             all(lanes.target));
 
     int32_t n = 0;
     int32_t taken = 0;
     for (std::size_t c = 0; c < m_resamplers.size(); ++c) {
-        int16_t* out = samplesOf(m_outputs[c]);
+        Sample* out = samplesOf<Sample>(m_outputs[c]);
         int32_t consumed = 0;
-        const int32_t written = m_resamplers[c].process(samplesOf(m_nextInput[c]), inSamples,
-                                                        consumed, out, maxOutputSamples);
+        const int32_t written = m_resamplers[c].process(samplesOf<Sample>(m_nextInput[c]),
+                                                        inSamples, consumed, out, outCapacity);
         if (c == 0) {
             n = written;
             taken = consumed;
         } else if (written < n) {
-            std::fill(out + written, out + n, int16_t{0});
+            std::fill(out + written, out + n, Sample{0});
         }
-        m_consumedBytes[c] = consumed * 2;
-        m_outputPointers[c] = out;
+        m_consumedBytes[c] = consumed * sampleBytes;
+        lanes.output[c] = out;
     }
     m_pendingInput.resize(m_nextInput.size());
     for (std::size_t c = 0; c < m_nextInput.size(); ++c)
@@ -213,27 +295,36 @@ P<IAudioChunk> CSampleRateConverter::convert(const void* data, int32_t size, int
     m_samplesTaken += static_cast<uint64_t>(taken);
     m_samplesGiven += static_cast<uint64_t>(n);
 
-    return emit(n, std::move(result), std::move(chunk));
+    return emit<Sample>(n, std::move(result), std::move(chunk));
 }
 
 P<IAudioChunk> CSampleRateConverter::flush() {
+    return m_wide ? flushAs<int32_t>() : flushAs<int16_t>();
+}
+
+template <class Sample>
+P<IAudioChunk> CSampleRateConverter::flushAs() {
+    constexpr int32_t sampleBytes = sizeof(Sample);
+    Lanes<Sample>& lanes = this->lanes<Sample>();
     const double time = static_cast<double>(m_framesEmitted) / m_targetSampleRate;
     if (m_resamplers.empty())
         return tamu::adopt<IAudioChunk>(new CAudioChunk(time, m_memoryManager->allocate(0).get()));
 
     const int32_t leftoverSamples =
-        m_pendingInput.empty() ? 0 : (m_pendingInput[0]->getSize() - m_consumedBytes[0]) / 2;
+        m_pendingInput.empty() ? 0
+                               : (m_pendingInput[0]->getSize() - m_consumedBytes[0]) / sampleBytes;
     std::vector<P<IMemoryBlock>> tails(m_resamplers.size());
     int32_t n = 0;
     for (std::size_t c = 0; c < m_resamplers.size(); ++c) {
-        P<IMemoryBlock> tail = m_memoryManager->allocate(maxOutputSamples * 2);
-        const int16_t* in =
-            leftoverSamples > 0 ? samplesOf(m_pendingInput[c], m_consumedBytes[c]) : nullptr;
+        P<IMemoryBlock> tail = m_memoryManager->allocate(maxOutputSamples * sampleBytes);
+        const Sample* in = leftoverSamples > 0
+                               ? samplesOf<Sample>(m_pendingInput[c], m_consumedBytes[c])
+                               : nullptr;
         int32_t left = leftoverSamples;
         int32_t written = 0;
         for (;;) {
-            tail->setSize((written + maxOutputSamples) * 2);
-            int16_t* out = samplesOf(tail) + written;
+            tail->setSize((written + maxOutputSamples) * sampleBytes);
+            Sample* out = samplesOf<Sample>(tail) + written;
             int32_t got = 0;
             if (left > 0) {
                 int32_t consumed = 0;
@@ -249,10 +340,10 @@ P<IAudioChunk> CSampleRateConverter::flush() {
         }
         if (c == 0)
             n = written;
-        tail->setSize(std::max(written, n) * 2);
+        tail->setSize(std::max(written, n) * sampleBytes);
         if (written < n)
-            std::fill(samplesOf(tail) + written, samplesOf(tail) + n, int16_t{0});
-        m_outputPointers[c] = samplesOf(tail);
+            std::fill(samplesOf<Sample>(tail) + written, samplesOf<Sample>(tail) + n, Sample{0});
+        lanes.output[c] = samplesOf<Sample>(tail);
         tails[c] = std::move(tail);
     }
 
@@ -263,16 +354,18 @@ P<IAudioChunk> CSampleRateConverter::flush() {
     m_resamplers.clear();
     m_pendingInput.clear();
     m_consumedBytes.clear();
-    return emit(n, std::move(result), std::move(chunk));
+    return emit<Sample>(n, std::move(result), std::move(chunk));
 }
 
+template <class Sample>
 P<IAudioChunk> CSampleRateConverter::emit(int32_t frames, P<IMemoryBlock> result,
                                           P<IAudioChunk> chunk) {
     result->setSize(frames * m_targetChannels * m_targetBytesPerSample);
+    const std::vector<const Sample*>& outputs = lanes<Sample>().output;
     if (m_planarOutput)
-        packPlanar(all(m_outputPointers), frames, m_targetBytesPerSample, result->getData());
+        packPlanar(all(outputs), frames, m_targetBytesPerSample, result->getData());
     else
-        packInterleaved(all(m_outputPointers), frames, m_targetBytesPerSample, result->getData());
+        packInterleaved(all(outputs), frames, m_targetBytesPerSample, result->getData());
     m_framesEmitted += static_cast<uint64_t>(frames);
     return chunk;
 }

@@ -19,9 +19,11 @@ class IAudioChunk;
 namespace orxa::samplerateconverter {
 
 // Turns a stream of interleaved PCM buffers of one layout (rate, channels, bytes per sample) into
-// audio chunks of another. Internally every channel is 16-bit: the input is reduced to 16 bits,
-// its channels are mapped by a channel converter, each target channel is resampled on its own
-// and the result is packed to the target sample size, interleaved or channel after channel.
+// audio chunks of another. Internally every channel has one sample width: 16 bits when neither
+// side is wider, else 32 bits, so that wider audio keeps its resolution. The input is brought to
+// that width, its channels are mapped by a channel converter, each target channel is resampled
+// on its own and the result is packed to the target sample size, interleaved or channel after
+// channel.
 // Input the resampler could not take in one call is kept and put in front of the next call, so
 // a stream converts buffer by buffer without gaps; `flush` ends the stream and hands out what
 // the resampler still holds.
@@ -55,8 +57,51 @@ public:
     class C6ChannelTo6ChannelConverter;
     class C8ChannelToStereoConverter;
     class C8ChannelTo6ChannelConverter;
+    // The pairs of channel counts the classes above leave out.
+    class CLayoutMixConverter;
+    class CMonoTo4ChannelConverter;
+    class CMonoTo5ChannelConverter;
+    class CMonoTo7ChannelConverter;
+    class CMonoTo8ChannelConverter;
+    class CStereoTo4ChannelConverter;
+    class CStereoTo5ChannelConverter;
+    class CStereoTo7ChannelConverter;
+    class CStereoTo8ChannelConverter;
+    class C3ChannelTo4ChannelConverter;
+    class C3ChannelTo5ChannelConverter;
+    class C3ChannelTo7ChannelConverter;
+    class C3ChannelTo8ChannelConverter;
+    class C4ChannelToMonoConverter;
+    class C4ChannelTo3ChannelConverter;
+    class C4ChannelTo5ChannelConverter;
+    class C4ChannelTo7ChannelConverter;
+    class C4ChannelTo8ChannelConverter;
+    class C5ChannelToMonoConverter;
+    class C5ChannelTo3ChannelConverter;
+    class C5ChannelTo4ChannelConverter;
+    class C5ChannelTo7ChannelConverter;
+    class C5ChannelTo8ChannelConverter;
+    class C6ChannelTo4ChannelConverter;
+    class C6ChannelTo5ChannelConverter;
+    class C6ChannelTo7ChannelConverter;
+    class C6ChannelTo8ChannelConverter;
+    class C7ChannelToMonoConverter;
+    class C7ChannelToStereoConverter;
+    class C7ChannelTo3ChannelConverter;
+    class C7ChannelTo4ChannelConverter;
+    class C7ChannelTo5ChannelConverter;
+    class C7ChannelTo6ChannelConverter;
+    class C7ChannelTo7ChannelConverter;
+    class C7ChannelTo8ChannelConverter;
+    class C8ChannelToMonoConverter;
+    class C8ChannelTo3ChannelConverter;
+    class C8ChannelTo4ChannelConverter;
+    class C8ChannelTo5ChannelConverter;
+    class C8ChannelTo7ChannelConverter;
+    class C8ChannelTo8ChannelConverter;
 
-    // The most output samples per channel one call hands out.
+    // The output samples per channel one call hands out in the most: more only when the input
+    // of one call yields more at the rate ratio, so that pending input never piles up.
     static constexpr int32_t maxOutputSamples = 96000;
 
     // A null memory manager makes the converter use a private one. Target sample sizes outside
@@ -66,6 +111,9 @@ public:
                          int32_t targetChannels, int32_t targetBytesPerSample,
                          tamu::IMemoryManager* memoryManager, bool planarOutput);
     ~CSampleRateConverter() override;
+
+    // Whether the converter works on 32-bit samples.
+    bool isWide() const { return m_wide; }
 
     // Converts `size` bytes of interleaved frames. `acmod` picks among channel converters for
     // the same channel counts; -1 asks for none in particular. No input (null or too short for
@@ -85,10 +133,26 @@ public:
                                                int32_t acmod) const;
 
 private:
+    // The pointers into the per-channel buffers of one sample width.
+    template <class Sample>
+    struct Lanes {
+        std::vector<const Sample*> source;
+        std::vector<Sample*> target;
+        std::vector<const Sample*> output;
+    };
+    template <class Sample>
+    Lanes<Sample>& lanes();
+
+    template <class Sample>
+    tamu::P<audio::IAudioChunk> convertAs(const uint8_t* input, int32_t frames,
+                                          CChannelConverter& channelConverter);
+    template <class Sample>
+    tamu::P<audio::IAudioChunk> flushAs();
     void createResamplers();
     // An upper bound of what the resamplers can hand out when given `inSamples` more input.
     int32_t maxOutputFor(int32_t inSamples) const;
-    // Packs `frames` samples of each of m_outputPointers into `result`, the block of `chunk`.
+    // Packs `frames` samples of each output lane into `result`, the block of `chunk`.
+    template <class Sample>
     tamu::P<audio::IAudioChunk> emit(int32_t frames, tamu::P<tamu::IMemoryBlock> result,
                                      tamu::P<audio::IAudioChunk> chunk);
 
@@ -100,6 +164,8 @@ private:
     int32_t m_targetChannels;
     int32_t m_targetBytesPerSample;
     bool m_planarOutput;
+    bool m_wide;
+    int32_t m_sampleBytes; // of the internal samples
     // 64 bits so that the time stamps of a long stream never wrap.
     uint64_t m_framesEmitted = 0;
     std::vector<tamu::P<tamu::IMemoryBlock>> m_pendingInput;
@@ -114,9 +180,8 @@ private:
     // Kept between calls so that a call in steady state allocates no containers.
     std::vector<tamu::P<tamu::IMemoryBlock>> m_nextInput;
     std::vector<tamu::P<tamu::IMemoryBlock>> m_outputs;
-    std::vector<const int16_t*> m_sourcePointers;
-    std::vector<int16_t*> m_targetPointers;
-    std::vector<const int16_t*> m_outputPointers;
+    Lanes<int16_t> m_narrowLanes;
+    Lanes<int32_t> m_wideLanes;
 };
 
 } // namespace orxa::samplerateconverter

@@ -1,5 +1,7 @@
 #include "orxa/samplerateconverter/sampleFormats.h"
 
+#include "orxa/audio/pcmBytes.h"
+
 #include <bit>
 #include <cstring>
 
@@ -79,7 +81,101 @@ void planar(std::span<const int16_t* const> channels, int32_t frames, uint8_t* o
             writeSample<Bytes>(out, channel[j]);
 }
 
+// A left-justified 32-bit sample rounded to `Bytes` bytes and right-justified again. Adding half
+// a step and shifting rounds halves up; only the top of the range can overflow, and it keeps
+// the largest value instead.
+template <int Bytes>
+inline uint32_t rounded(int32_t s) {
+    if constexpr (Bytes == 4) {
+        return static_cast<uint32_t>(s);
+    } else {
+        constexpr int shift = 32 - 8 * Bytes;
+        constexpr int64_t largest = (int64_t{1} << (8 * Bytes - 1)) - 1;
+        const int64_t r = (static_cast<int64_t>(s) + (int64_t{1} << (shift - 1))) >> shift;
+        return static_cast<uint32_t>(r > largest ? largest : r);
+    }
+}
+
+template <int Bytes>
+void widen(const uint8_t* in, int32_t samples, int32_t* out) {
+    for (int32_t i = 0; i < samples; ++i, in += Bytes)
+        out[i] = static_cast<int32_t>(static_cast<uint32_t>(audio::pcm::loadSample<Bytes>(in))
+                                      << (32 - 8 * Bytes));
+}
+
+template <int Bytes>
+void interleave32(std::span<const int32_t* const> channels, int32_t frames, uint8_t* out) {
+    const std::size_t count = channels.size();
+    for (int32_t j = 0; j < frames; ++j)
+        for (std::size_t c = 0; c < count; ++c, out += Bytes)
+            audio::pcm::storeSample<Bytes>(out, rounded<Bytes>(channels[c][j]));
+}
+
+template <int Bytes>
+void planar32(std::span<const int32_t* const> channels, int32_t frames, uint8_t* out) {
+    for (const int32_t* channel : channels)
+        for (int32_t j = 0; j < frames; ++j, out += Bytes)
+            audio::pcm::storeSample<Bytes>(out, rounded<Bytes>(channel[j]));
+}
+
+// Runs `Loop<Bytes>` for the sample size given at run time.
+template <template <int> class Loop, class... Args>
+void forWidth(int32_t bytesPerSample, Args&&... args) {
+    switch (bytesPerSample) {
+    case 1:
+        Loop<1>::run(args...);
+        break;
+    case 2:
+        Loop<2>::run(args...);
+        break;
+    case 3:
+        Loop<3>::run(args...);
+        break;
+    case 4:
+        Loop<4>::run(args...);
+        break;
+    default:
+        break;
+    }
+}
+
+template <int Bytes>
+struct Widen {
+    static void run(const uint8_t* in, int32_t samples, int32_t* out) {
+        widen<Bytes>(in, samples, out);
+    }
+};
+template <int Bytes>
+struct Interleave32 {
+    static void run(std::span<const int32_t* const> channels, int32_t frames, uint8_t* out) {
+        interleave32<Bytes>(channels, frames, out);
+    }
+};
+template <int Bytes>
+struct Planar32 {
+    static void run(std::span<const int32_t* const> channels, int32_t frames, uint8_t* out) {
+        planar32<Bytes>(channels, frames, out);
+    }
+};
+
 } // namespace
+
+void widenTo32Bit(const uint8_t* in, int32_t bytesPerSample, int32_t samples, int32_t* out) {
+    if (samples > 0)
+        forWidth<Widen>(bytesPerSample, in, samples, out);
+}
+
+void packInterleaved(std::span<const int32_t* const> channels, int32_t frames,
+                     int32_t bytesPerSample, uint8_t* out) {
+    if (frames > 0)
+        forWidth<Interleave32>(bytesPerSample, channels, frames, out);
+}
+
+void packPlanar(std::span<const int32_t* const> channels, int32_t frames, int32_t bytesPerSample,
+                uint8_t* out) {
+    if (frames > 0)
+        forWidth<Planar32>(bytesPerSample, channels, frames, out);
+}
 
 void reduceTo16Bit(const uint8_t* in, int32_t bytesPerSample, int32_t samples, int16_t* out) {
     if (samples <= 0)

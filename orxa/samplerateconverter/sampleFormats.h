@@ -14,12 +14,23 @@ namespace orxa::samplerateconverter {
 // 16 bits, 1-byte samples are centred and scaled up.
 void reduceTo16Bit(const uint8_t* in, int32_t bytesPerSample, int32_t samples, int16_t* out);
 
+// `samples` samples of `bytesPerSample` bytes each, left-justified into 32 bits: the low bits
+// of narrower samples are zero, 1-byte samples are centred first.
+void widenTo32Bit(const uint8_t* in, int32_t bytesPerSample, int32_t samples, int32_t* out);
+
 // Frame after frame, one sample of each channel in turn.
 void packInterleaved(std::span<const int16_t* const> channels, int32_t frames,
                      int32_t bytesPerSample, uint8_t* out);
 
 // All of channel 0, then all of channel 1, and so on.
 void packPlanar(std::span<const int16_t* const> channels, int32_t frames, int32_t bytesPerSample,
+                uint8_t* out);
+
+// The same for left-justified 32-bit samples, rounded to the nearest value of the target width
+// (the largest value where rounding up would overflow it).
+void packInterleaved(std::span<const int32_t* const> channels, int32_t frames,
+                     int32_t bytesPerSample, uint8_t* out);
+void packPlanar(std::span<const int32_t* const> channels, int32_t frames, int32_t bytesPerSample,
                 uint8_t* out);
 
 } // namespace orxa::samplerateconverter

@@ -60,6 +60,53 @@ const std::vector<Row> rows = {
     {typeid(CC::C6ChannelTo6ChannelConverter), 6, 6, -1, {"0", "1", "2", "3", "4", "5"}},
     {typeid(CC::C8ChannelToStereoConverter), 8, 2, -1, {"02a4a", "12a5a"}},
     {typeid(CC::C8ChannelTo6ChannelConverter), 8, 6, -1, {"0", "1", "2", "3", "46a", "57a"}},
+    // The pairs the described table leaves out: a channel of the target's own role is copied
+    // first, then the centre and the surrounds fold into the nearest channels with mixA (into
+    // mono the fronts count in full), the LFE drops out, and new channels are silent.
+    {typeid(CC::CMonoTo4ChannelConverter), 1, 4, -1, {"0", "0", "-", "-"}},
+    {typeid(CC::CMonoTo5ChannelConverter), 1, 5, -1, {"-", "-", "0", "-", "-"}},
+    {typeid(CC::CMonoTo7ChannelConverter), 1, 7, -1, {"-", "-", "0", "-", "-", "-", "-"}},
+    {typeid(CC::CMonoTo8ChannelConverter), 1, 8, -1, {"-", "-", "0", "-", "-", "-", "-", "-"}},
+    {typeid(CC::CStereoTo4ChannelConverter), 2, 4, -1, {"0", "1", "-", "-"}},
+    {typeid(CC::CStereoTo5ChannelConverter), 2, 5, -1, {"0", "1", "-", "-", "-"}},
+    {typeid(CC::CStereoTo7ChannelConverter), 2, 7, -1, {"0", "1", "-", "-", "-", "-", "-"}},
+    {typeid(CC::CStereoTo8ChannelConverter), 2, 8, -1, {"0", "1", "-", "-", "-", "-", "-", "-"}},
+    {typeid(CC::C3ChannelTo4ChannelConverter), 3, 4, -1, {"02a", "12a", "-", "-"}},
+    {typeid(CC::C3ChannelTo5ChannelConverter), 3, 5, -1, {"0", "1", "2", "-", "-"}},
+    {typeid(CC::C3ChannelTo7ChannelConverter), 3, 7, -1, {"0", "1", "2", "-", "-", "-", "-"}},
+    {typeid(CC::C3ChannelTo8ChannelConverter), 3, 8, -1, {"0", "1", "2", "-", "-", "-", "-", "-"}},
+    {typeid(CC::C4ChannelToMonoConverter), 4, 1, -1, {"012a3a"}},
+    {typeid(CC::C4ChannelTo3ChannelConverter), 4, 3, -1, {"02a", "13a", "-"}},
+    {typeid(CC::C4ChannelTo5ChannelConverter), 4, 5, -1, {"0", "1", "-", "2", "3"}},
+    {typeid(CC::C4ChannelTo7ChannelConverter), 4, 7, -1, {"0", "1", "-", "-", "-", "2", "3"}},
+    {typeid(CC::C4ChannelTo8ChannelConverter), 4, 8, -1, {"0", "1", "-", "-", "2", "3", "-", "-"}},
+    {typeid(CC::C5ChannelToMonoConverter), 5, 1, -1, {"2013a4a"}},
+    {typeid(CC::C5ChannelTo3ChannelConverter), 5, 3, -1, {"03a", "14a", "2"}},
+    {typeid(CC::C5ChannelTo4ChannelConverter), 5, 4, -1, {"02a", "12a", "3", "4"}},
+    {typeid(CC::C5ChannelTo7ChannelConverter), 5, 7, -1, {"0", "1", "2", "-", "-", "3", "4"}},
+    {typeid(CC::C5ChannelTo8ChannelConverter), 5, 8, -1, {"0", "1", "2", "-", "3", "4", "-", "-"}},
+    {typeid(CC::C6ChannelTo4ChannelConverter), 6, 4, -1, {"02a", "12a", "4", "5"}},
+    {typeid(CC::C6ChannelTo5ChannelConverter), 6, 5, -1, {"0", "1", "2", "4", "5"}},
+    {typeid(CC::C6ChannelTo7ChannelConverter), 6, 7, -1, {"0", "1", "2", "3", "-", "4", "5"}},
+    {typeid(CC::C6ChannelTo8ChannelConverter), 6, 8, -1, {"0", "1", "2", "3", "4", "5", "-", "-"}},
+    {typeid(CC::C7ChannelToMonoConverter), 7, 1, -1, {"2014a5a6a"}},
+    {typeid(CC::C7ChannelToStereoConverter), 7, 2, -1, {"02a4a5a", "12a4a6a"}},
+    {typeid(CC::C7ChannelTo3ChannelConverter), 7, 3, -1, {"04a5a", "14a6a", "2"}},
+    {typeid(CC::C7ChannelTo4ChannelConverter), 7, 4, -1, {"02a", "12a", "54a", "64a"}},
+    {typeid(CC::C7ChannelTo5ChannelConverter), 7, 5, -1, {"0", "1", "2", "54a", "64a"}},
+    {typeid(CC::C7ChannelTo6ChannelConverter), 7, 6, -1, {"0", "1", "2", "3", "54a", "64a"}},
+    {typeid(CC::C7ChannelTo7ChannelConverter), 7, 7, -1, {"0", "1", "2", "3", "4", "5", "6"}},
+    {typeid(CC::C7ChannelTo8ChannelConverter),
+     7,
+     8,
+     -1,
+     {"0", "1", "2", "3", "5", "6", "4a", "4a"}},
+    {typeid(CC::C8ChannelToMonoConverter), 8, 1, -1, {"2014a5a6a7a"}},
+    {typeid(CC::C8ChannelTo3ChannelConverter), 8, 3, -1, {"04a6a", "15a7a", "2"}},
+    {typeid(CC::C8ChannelTo4ChannelConverter), 8, 4, -1, {"02a", "12a", "46a", "57a"}},
+    {typeid(CC::C8ChannelTo5ChannelConverter), 8, 5, -1, {"0", "1", "2", "46a", "57a"}},
+    {typeid(CC::C8ChannelTo7ChannelConverter), 8, 7, -1, {"0", "1", "2", "3", "-", "46a", "57a"}},
+    {typeid(CC::C8ChannelTo8ChannelConverter), 8, 8, -1, {"0", "1", "2", "3", "4", "5", "6", "7"}},
 };
 
 int16_t attenuated(int16_t s) {
@@ -88,6 +135,29 @@ const std::vector<F> inputFrames = {
     {32767, -32768, 32767, -32768, 32767, -32768, 32767, -32768},
     {-32768, 32767, 1, -1, 0, 2, -2, 3},
 };
+
+// The rule at the scale of 32 bits, again written out on its own.
+int32_t refMix32(int32_t d, int32_t s, bool attenuate) {
+    const int64_t dd = d;
+    const int64_t ss = attenuate ? static_cast<int64_t>(std::trunc(s * std::sqrt(0.5))) : s;
+    if (ss < 0 && dd < 0)
+        return static_cast<int32_t>(dd + ss + (dd * ss) / 2147483648LL);
+    if (ss > 0 && dd > 0)
+        return static_cast<int32_t>(dd + ss - (dd * ss) / 2147483647LL);
+    return static_cast<int32_t>(dd + ss);
+}
+
+int32_t apply32(const char* rule, const std::vector<int32_t>& frame) {
+    if (*rule == '-')
+        return 0;
+    int32_t sum = frame[rule[0] - '0'];
+    if (rule[1] == 'a')
+        sum = static_cast<int32_t>(std::trunc(sum * std::sqrt(0.5)));
+    for (const char* at = rule + 1; *at; ++at)
+        if (*at != 'a')
+            sum = refMix32(sum, frame[*at - '0'], at[1] == 'a');
+    return sum;
+}
 
 P<CC> owner() {
     return tamu::make<CC>(44100, 2, 2, 44100, 2, 2, nullptr, false);
@@ -167,6 +237,45 @@ TEST(ChannelConverters, EachWritesItsRuleForExactlyTheFramesAsked) {
     }
 }
 
+// Wider audio goes through the same rules with 32-bit samples; the low bits must take part in
+// the mix, and the extremes of 32 bits must neither wrap nor clip.
+TEST(ChannelConverters, WideSamplesFollowTheSameRulesAtTheirOwnScale) {
+    P<CC> converter = owner();
+    std::vector<std::vector<int32_t>> frames;
+    for (const F& frame : inputFrames) {
+        std::vector<int32_t> wide;
+        for (std::size_t i = 0; i < frame.size(); ++i)
+            wide.push_back(static_cast<int32_t>(static_cast<uint32_t>(frame[i]) << 16) |
+                           static_cast<int32_t>(0x1234 * (i + 1) & 0xFFFF));
+        frames.push_back(wide);
+    }
+    frames.push_back(
+        {INT32_MAX, INT32_MIN, INT32_MAX, INT32_MIN, INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN});
+    frames.push_back(
+        {INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN});
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        SCOPED_TRACE(r + 1);
+        const int sources = rows[r].sources;
+        std::vector<int32_t> interleaved;
+        for (const auto& frame : frames)
+            interleaved.insert(interleaved.end(), frame.begin(), frame.begin() + sources);
+        std::vector<const int32_t*> in;
+        for (int i = 0; i < sources; ++i)
+            in.push_back(interleaved.data() + i);
+        std::vector<std::vector<int32_t>> out(rows[r].targets,
+                                              std::vector<int32_t>(frames.size(), 7));
+        std::vector<int32_t*> outPointers;
+        for (auto& channel : out)
+            outPointers.push_back(channel.data());
+        converter->getChannelConverters()[r]->convert(static_cast<int32_t>(frames.size()), in,
+                                                      sources * 4, outPointers);
+        for (std::size_t f = 0; f < frames.size(); ++f)
+            for (int c = 0; c < rows[r].targets; ++c)
+                EXPECT_EQ(out[c][f], apply32(rows[r].rule[c], frames[f]))
+                    << "frame " << f << " channel " << c;
+    }
+}
+
 TEST(ChannelConverters, SelectionPrefersTheExactLayoutThenAnyLayout) {
     P<CC> converter = owner();
     const auto found = [&](int s, int t, int acmod) -> std::type_index {
@@ -182,6 +291,11 @@ TEST(ChannelConverters, SelectionPrefersTheExactLayoutThenAnyLayout) {
     EXPECT_EQ(found(4, 6, -1), typeid(CC::C4ChannelTo6ChannelConverterAcmod6));
     EXPECT_EQ(found(4, 6, 6), typeid(CC::C4ChannelTo6ChannelConverterAcmod6));
     EXPECT_EQ(found(1, 2, 7), typeid(CC::CMonoToStereoConverter));
-    for (auto [s, t] : {std::pair{5, 1}, {8, 1}, {2, 4}, {6, 5}, {0, 2}, {2, 0}})
+    EXPECT_EQ(found(5, 1, 4), typeid(CC::C5ChannelToMonoConverter));
+    EXPECT_EQ(found(8, 1, -1), typeid(CC::C8ChannelToMonoConverter));
+    for (int s = 1; s <= 8; ++s)
+        for (int t = 1; t <= 8; ++t)
+            EXPECT_NE(found(s, t, -1), typeid(void)) << s << " -> " << t;
+    for (auto [s, t] : {std::pair{9, 2}, {2, 9}, {0, 2}, {2, 0}})
         EXPECT_EQ(found(s, t, -1), typeid(void)) << s << " -> " << t;
 }

@@ -346,7 +346,7 @@ TEST_F(OrxaHost, LongJobsShowProgressOnATerminalAndEndCleanlyWhenInterrupted) {
 }
 
 TEST_F(OrxaHost, DecodeConvertsToTheAskedLayout) {
-    // A wider sample: the converter's 16 bits on top of a zero byte.
+    // A wider target takes the resampler's output at 32 bits, so the low byte carries signal.
     ok("-q decode --rate 48000 --bytes 3 " + sample + " -o wide.raw");
     std::string bytes = readFile(dir / "wide.raw");
     EXPECT_EQ(bytes.size() % 6, 0u);
@@ -356,7 +356,7 @@ TEST_F(OrxaHost, DecodeConvertsToTheAskedLayout) {
         lowBytesSet += bytes[i] != 0;
         highBytesSet += bytes[i + 2] != 0;
     }
-    EXPECT_EQ(lowBytesSet, 0u);
+    EXPECT_GT(lowBytesSet, bytes.size() / 6);
     EXPECT_GT(highBytesSet, bytes.size() / 6);
 
     ok("-q decode --channels 1 " + sample + " -o mono.wav");

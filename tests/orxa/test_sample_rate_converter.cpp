@@ -125,10 +125,11 @@ TEST(SampleRateConverter, BadLayoutsFailWithTheirTexts) {
         {{44100, 0, 2}, {44100, 2, 2}, "source channel count should not be zero"},
         {{44100, 2, 0}, {44100, 2, 2}, "source sample size should not be zero"},
         {{44100, 2, 5}, {44100, 2, 2}, "could not convert samples to short SrcBytesPerSample 5"},
-        {{44100, 5, 2}, {44100, 1, 2}, "no suitable ChannelConversion found for 5 -> 1"},
-        {{48000, 8, 2}, {44100, 1, 2}, "no suitable ChannelConversion found for 8 -> 1"},
+        // Every pair of FLAC's counts converts; only counts beyond them have no rule.
+        {{44100, 9, 2}, {44100, 2, 2}, "no suitable ChannelConversion found for 9 -> 2"},
+        {{48000, 2, 2}, {44100, 9, 2}, "no suitable ChannelConversion found for 2 -> 9"},
     };
-    const int16_t frame[8] = {};
+    const int16_t frame[18] = {};
     for (const auto& c : cases)
         EXPECT_EQ(errorText([&] { makeConverter(c.from, c.to)->convert(frame, sizeof frame, -1); }),
                   std::string("CSampleRateConverter: ") + c.text);
@@ -204,6 +205,30 @@ TEST(SampleRateConverter, NoInputConvertsOneFrameOfSilence) {
         EXPECT_EQ(s, 0);
 }
 
+// The sample that `encode` wrote, left-justified into 32 bits.
+int64_t wideValueOf(int16_t v, int32_t bytes) {
+    if (bytes == 1)
+        return static_cast<int64_t>(v >> 8) << 24;
+    int64_t wide = static_cast<int64_t>(v) << 16;
+    for (int32_t i = 2; i < bytes; ++i)
+        wide |= static_cast<int64_t>(0x5A + i) << (8 * (4 - bytes + i - 2));
+    return wide;
+}
+
+// A left-justified 32-bit value rounded to `bytes` bytes: half a step rounds up, and the top of
+// the range stays at the largest value.
+void expectRounded(std::vector<uint8_t>& out, int64_t wide, int32_t bytes) {
+    const int shift = 32 - 8 * bytes;
+    int64_t v = shift > 0 ? (wide + (int64_t{1} << (shift - 1))) >> shift : wide;
+    v = std::min<int64_t>(v, (int64_t{1} << (8 * bytes - 1)) - 1);
+    if (bytes == 1)
+        v += 128;
+    for (int32_t i = 0; i < bytes; ++i)
+        out.push_back(static_cast<uint8_t>(static_cast<uint64_t>(v) >> (8 * i)));
+}
+
+// Up to 16 bits on both sides the samples go through 16 bits with the 8-bit scale of the
+// framework; a wider side takes them through 32 bits, so no bit of either side is lost.
 TEST(SampleRateConverter, PacksEverySourceSizeToEveryTargetSize) {
     const std::vector<int16_t> values = {-32768, -32767, -257, -256, -1,   0,     1,
                                          127,    128,    255,  256,  4660, 12345, 32767};
@@ -212,26 +237,40 @@ TEST(SampleRateConverter, PacksEverySourceSizeToEveryTargetSize) {
             for (bool planar : {false, true}) {
                 SCOPED_TRACE(std::to_string(sourceBytes) + " -> " + std::to_string(targetBytes) +
                              (planar ? " planar" : " interleaved"));
+                const bool wide = sourceBytes > 2 || targetBytes > 2;
                 // Left runs up the list, right runs down it; 8-bit sources keep the high byte.
                 const std::size_t n = values.size();
-                const auto value = [&](bool right, std::size_t j) {
+                const auto expect = [&](std::vector<uint8_t>& out, bool right, std::size_t j) {
                     const int16_t v = values[right ? n - 1 - j : j];
-                    return sourceBytes == 1 ? static_cast<int16_t>((v >> 8) * 256) : v;
+                    if (wide)
+                        return expectRounded(out, wideValueOf(v, sourceBytes), targetBytes);
+                    expectPacked(out, sourceBytes == 1 ? static_cast<int16_t>((v >> 8) * 256) : v,
+                                 targetBytes);
                 };
                 std::vector<uint8_t> input, expected;
                 for (std::size_t i = 0; i < 2 * n; ++i) {
                     encode(input, values[i % 2 ? n - 1 - i / 2 : i / 2], sourceBytes);
                     if (planar)
-                        expectPacked(expected, value(i >= n, i % n), targetBytes);
+                        expect(expected, i >= n, i % n);
                     else
-                        expectPacked(expected, value(i % 2, i / 2), targetBytes);
+                        expect(expected, i % 2, i / 2);
                 }
                 P<CSampleRateConverter> converter =
                     makeConverter({22050, 2, sourceBytes}, {22050, 2, targetBytes}, planar);
+                EXPECT_EQ(converter->isWide(), wide);
                 P<IAudioChunk> chunk =
                     converter->convert(input.data(), static_cast<int32_t>(input.size()), -1);
                 EXPECT_EQ(bytesOf(*chunk), expected);
             }
+
+    // Rounding at the edges of the range: the largest 32-bit value would round past the largest
+    // 24-bit one, half a step rounds away from the lower value, the most negative stays.
+    const uint8_t edges[] = {0xFF, 0xFF, 0xFF, 0x7F, 0x00, 0x00, 0x00, 0x80,
+                             0x7F, 0x01, 0x00, 0x00, 0x80, 0x01, 0x00, 0x00};
+    P<CSampleRateConverter> to24 = makeConverter({8000, 1, 4}, {8000, 1, 3});
+    EXPECT_EQ(bytesOf(*to24->convert(edges, sizeof edges, -1)),
+              (std::vector<uint8_t>{0xFF, 0xFF, 0x7F, 0x00, 0x00, 0x80, 0x01, 0x00, 0x00, 0x02,
+                                    0x00, 0x00}));
 }
 
 TEST(SampleRateConverter, ChannelLayoutFollowsAcmod) {
@@ -288,9 +327,9 @@ TEST(SampleRateConverter, EqualRatesPassSamplesThroughInOrder) {
     EXPECT_EQ(second->getTime(), 96000 / 16000.0);
 }
 
-// Large calls hold more input than one call may turn into output, so input is carried over;
-// either way the flushed stream has its full length. Two converters agreeing to the byte also
-// shows the output owes nothing to chance (dither).
+// Large calls hold more input than one call may turn into output, so input is carried over, but
+// never more than about what two calls bring; either way the flushed stream has its full length.
+// Two converters agreeing to the byte also shows the output owes nothing to chance (dither).
 TEST(SampleRateConverter, SmallAndLargeCallsGiveTheSameFullLengthStream) {
     const int32_t frames = 441000 + 123;
     const std::vector<int16_t> input = programme(frames, 2, 44100);
@@ -301,12 +340,52 @@ TEST(SampleRateConverter, SmallAndLargeCallsGiveTheSameFullLengthStream) {
         P<CSampleRateConverter> large = makeConverter({from, 2, 2}, {to, 2, 2});
         const std::vector<P<IAudioChunk>> largeChunks =
             convertInCalls(*large, input, 2, {120000, 130000});
-        for (std::size_t i = 0; i + 1 < largeChunks.size(); ++i) // the flush gives the rest
-            EXPECT_LE(largeChunks[i]->getSize(), 2 * 2 * CSampleRateConverter::maxOutputSamples);
+        // After call i the output has caught up with all but two calls' input at the ratio,
+        // less the filter's delay.
+        const double ratio = static_cast<double>(to) / from;
+        double given = 0;
+        for (std::size_t i = 0; i + 1 < largeChunks.size(); ++i) {
+            given += largeChunks[i]->getSize() / 4;
+            const double taken = std::min<double>(frames, 125000.0 * (i + 1));
+            EXPECT_GE(given, (taken - 2 * 130000) * ratio - 10000) << "call " << i;
+        }
         const std::vector<int16_t> out = joined(largeChunks);
         EXPECT_EQ(joined(convertInCalls(*small, input, 2, {777, 1024, 3})), out);
         const double expected = static_cast<double>(frames) * to / from;
         EXPECT_LE(std::abs(static_cast<double>(out.size() / 2) - expected), 1.0);
+    }
+}
+
+// The largest ratio FLAC's rates allow, one FLAC frame per call as a source makes them: each
+// call yields more than one call's limit, and still the stream comes out whole, to the end.
+TEST(SampleRateConverter, ExtremeRatiosConvertToTheEnd) {
+    const int32_t frames = 5 * 8000 + 77;
+    for (int32_t sourceBytes : {2, 3}) {
+        SCOPED_TRACE(sourceBytes);
+        std::vector<uint8_t> input(static_cast<std::size_t>(frames * sourceBytes), 0);
+        for (int32_t i = 0; i < frames; ++i)
+            input[static_cast<std::size_t>(i * sourceBytes + sourceBytes - 1)] =
+                static_cast<uint8_t>(static_cast<int8_t>(40 * std::sin(i * 0.05)));
+        P<CSampleRateConverter> up = makeConverter({8000, 1, sourceBytes}, {384000, 1, 2});
+        P<CSampleRateConverter> down = makeConverter({384000, 1, 2}, {8000, 1, sourceBytes});
+        int64_t upFrames = 0;
+        int64_t downFrames = 0;
+        int32_t largest = 0;
+        const auto pass = [&](const P<IAudioChunk>& chunk) {
+            upFrames += chunk->getSize() / 2;
+            largest = std::max(largest, chunk->getSize() / 2);
+            P<IAudioChunk> back = down->convert(chunk->getData(), chunk->getSize(), -1);
+            downFrames += back->getSize() / sourceBytes;
+        };
+        for (int32_t at = 0; at < frames; at += 4096) {
+            const int32_t n = std::min(4096, frames - at);
+            pass(up->convert(input.data() + at * sourceBytes, n * sourceBytes, -1));
+        }
+        pass(up->flush());
+        downFrames += down->flush()->getSize() / sourceBytes;
+        EXPECT_GT(largest, CSampleRateConverter::maxOutputSamples);
+        EXPECT_LE(std::abs(static_cast<double>(upFrames) - frames * 48.0), 48.0);
+        EXPECT_LE(std::abs(static_cast<double>(downFrames) - frames), 2.0);
     }
 }
 
