@@ -444,7 +444,7 @@ FLAC__StreamDecoderWriteStatus CFLACSource::writeFrame(const FLAC__Frame& frame,
         // A frame that disagrees with STREAMINFO is brought into the stream's layout, so a
         // chunk never changes its layout in mid-stream: lacking channels are silent and the
         // frame's bit depth is re-justified to the container.
-        const FLAC__int32* channelData[2] = {nullptr, nullptr};
+        const FLAC__int32* channelData[FLAC__MAX_CHANNELS] = {};
         const int32_t present =
             std::min<int32_t>(static_cast<int32_t>(frame.header.channels), channels);
         for (int32_t c = 0; c < present; ++c)
@@ -514,7 +514,7 @@ void CFLACSource::takeMetadata(const FLAC__StreamMetadata& metadata) {
         m_fileBitsPerSample = static_cast<int32_t>(info.bits_per_sample);
         m_totalSamples = static_cast<int64_t>(info.total_samples);
         m_streamSampleRate = static_cast<int32_t>(info.sample_rate);
-        m_streamChannels = std::min<int32_t>(m_fileChannels, 2);
+        m_streamChannels = m_fileChannels;
         m_streamBytesPerSample = containerBytes(info.bits_per_sample);
         if (info.total_samples == 0)
             log(hostLevelSevere,

@@ -140,7 +140,7 @@ private:
     bool m_isOpened = false;
     tamu::P<tamu::IMutex> m_lock;
 
-    // What the file says of itself, before the limit on channels; kept after close.
+    // What the file says of itself; kept after close.
     int32_t m_fileSampleRate = 0;
     int32_t m_fileChannels = 0;
     int32_t m_fileBitsPerSample = 0;

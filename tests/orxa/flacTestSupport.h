@@ -116,19 +116,6 @@ inline Bytes wavData(const Bytes& file) {
     return {};
 }
 
-// What this system's decoder must deliver for a file: flac's own WAV output (whole bytes,
-// narrower depths left-justified, 8-bit unsigned) reduced to the first two channels.
-inline Bytes firstTwoChannels(const Bytes& pcm, int channels, int bytes) {
-    const size_t kept = static_cast<size_t>(channels < 2 ? channels : 2) * bytes;
-    const size_t frame = static_cast<size_t>(channels) * bytes;
-    Bytes out;
-    out.reserve(pcm.size() / frame * kept);
-    for (size_t at = 0; at + frame <= pcm.size(); at += frame)
-        out.insert(out.end(), pcm.begin() + static_cast<std::ptrdiff_t>(at),
-                   pcm.begin() + static_cast<std::ptrdiff_t>(at + kept));
-    return out;
-}
-
 // The layout a host asks a worker for.
 struct PcmLayout {
     int rate;

@@ -36,7 +36,7 @@ class FlacDecodeMatrix : public FlacTest, public ::testing::WithParamInterface<L
 } // namespace
 
 // Decoded through the plug-in with the file's own layout, every file gives exactly flac's own
-// PCM (first two channels), one chunk per frame, and then the end in its three steps.
+// PCM, every channel in FLAC's order, one chunk per frame, and then the end in its three steps.
 TEST_P(FlacDecodeMatrix, DecodesExactlyWhatFlacDecodes) {
     const Layout layout = GetParam();
     std::string flac =
@@ -46,9 +46,9 @@ TEST_P(FlacDecodeMatrix, DecodesExactlyWhatFlacDecodes) {
     ASSERT_GT(total, 0);
     ASSERT_EQ(metaflacNumber(flac, "bps"), layout.bits);
     const int bytes = (layout.bits + 7) / 8;
-    const Bytes expected = firstTwoChannels(flacDecoded(flac), layout.channels, bytes);
+    const Bytes expected = flacDecoded(flac);
 
-    const int kept = std::min(layout.channels, 2);
+    const int kept = layout.channels;
     P<orxa::common::IAudioSource> source = this->source(flac, layout.rate, kept, bytes);
     ASSERT_TRUE(source);
     source->open();
@@ -95,7 +95,18 @@ INSTANTIATE_TEST_SUITE_P(
                       Layout{44100, 8, 16, 2048, 0.3}, Layout{44100, 5, 12, 4096, 0.2},
                       Layout{8000, 1, 16, 1152, 0.5}, Layout{22050, 2, 16, 4096, 0.5},
                       Layout{96000, 2, 24, 4096, 0.3}, Layout{192000, 2, 24, 8192, 0.2},
-                      Layout{384000, 2, 16, 16384, 0.2}),
+                      Layout{384000, 2, 16, 16384, 0.2}, Layout{44100, 4, 8, 1024, 0.1},
+                      Layout{44100, 4, 16, 1024, 0.1}, Layout{44100, 4, 20, 1024, 0.1},
+                      Layout{44100, 4, 24, 1024, 0.1}, Layout{44100, 5, 8, 1024, 0.1},
+                      Layout{44100, 5, 16, 1024, 0.1}, Layout{44100, 5, 20, 1024, 0.1},
+                      Layout{44100, 5, 24, 1024, 0.1}, Layout{44100, 6, 8, 1024, 0.1},
+                      Layout{44100, 6, 16, 1024, 0.1}, Layout{44100, 6, 20, 1024, 0.1},
+                      Layout{44100, 7, 8, 1024, 0.1}, Layout{44100, 7, 16, 1024, 0.1},
+                      Layout{44100, 7, 20, 1024, 0.1}, Layout{44100, 7, 24, 1024, 0.1},
+                      Layout{44100, 8, 8, 1024, 0.1}, Layout{44100, 8, 20, 1024, 0.1},
+                      Layout{44100, 8, 24, 1024, 0.1}, Layout{44100, 3, 8, 1024, 0.1},
+                      Layout{44100, 3, 20, 1024, 0.1}, Layout{44100, 3, 24, 1024, 0.1},
+                      Layout{44100, 1, 8, 1024, 0.1}, Layout{44100, 1, 24, 1024, 0.1}),
     [](const auto& info) { return nameOf(info.param); });
 
 namespace {
@@ -191,6 +202,49 @@ INSTANTIATE_TEST_SUITE_P(Layouts, FlacSourceConversion,
                                            PcmLayout{44100, 2, 1}, PcmLayout{44100, 2, 3},
                                            PcmLayout{22050, 1, 1}),
                          [](const auto& info) { return layoutName(info.param); });
+
+// A surround file asked for fewer or more channels goes through the channel rules with all of
+// its channels: a tone on the centre alone reaches both sides of a stereo downmix, and a
+// stereo file spread to 5.1 keeps its pair and adds silence. A 24-bit file resampled keeps 24
+// bits.
+TEST_F(FlacSource, ConversionUsesEveryChannelAndEveryBit) {
+    check("sox -n -r 44100 -b 16 -c 1 tone.wav synth 0.3 sine 440 vol 0.5"
+          " && sox tone.wav centre.wav remix 0 0 1 0 0 0");
+    const std::string centre = encodeWithFlac(pathOf("centre.wav"), "centre.flac", "");
+    const auto peakOf = [](const Bytes& pcm, int channels, int channel) {
+        int peak = 0;
+        for (size_t at = static_cast<size_t>(channel) * 2; at + 1 < pcm.size();
+             at += static_cast<size_t>(channels) * 2)
+            peak = std::max(peak, std::abs(static_cast<int16_t>(pcm[at] | pcm[at + 1] << 8)));
+        return peak;
+    };
+    P<orxa::common::IAudioSource> stereo = this->source(centre, 44100, 2, 2);
+    stereo->open();
+    const Bytes down = decodeAll(*stereo).pcm;
+    EXPECT_EQ(down.size(), static_cast<size_t>(metaflacNumber(centre, "total-samples")) * 4);
+    // -6 dBFS on the centre, folded at -3 dB: about 11585 on each side.
+    EXPECT_NEAR(peakOf(down, 2, 0), 16384 * 0.7071, 200);
+    EXPECT_NEAR(peakOf(down, 2, 1), 16384 * 0.7071, 200);
+
+    P<orxa::common::IAudioSource> six = this->source(stereoFile(), 44100, 6, 2);
+    six->open();
+    const Bytes up = decodeAll(*six).pcm;
+    EXPECT_GT(peakOf(up, 6, 0), 10000);
+    EXPECT_GT(peakOf(up, 6, 1), 10000);
+    for (int c = 2; c < 6; ++c)
+        EXPECT_EQ(peakOf(up, 6, c), 0) << c;
+
+    const std::string wide =
+        encodeWithFlac(wavFile("wide.wav", 96000, 2, 24, 0.3), "wide.flac", "");
+    P<orxa::common::IAudioSource> resampled = this->source(wide, 48000, 2, 3);
+    resampled->open();
+    const Bytes pcm = decodeAll(*resampled).pcm;
+    ASSERT_GT(pcm.size(), 3000u);
+    std::vector<bool> lowBytes(256, false);
+    for (size_t at = 0; at < pcm.size(); at += 3)
+        lowBytes[pcm[at]] = true;
+    EXPECT_GT(std::count(lowBytes.begin(), lowBytes.end(), true), 200);
+}
 
 TEST_F(FlacSource, LogsItsProgressAndOpensOnce) {
     // Never opened, a source closes quietly and refuses to decode.
@@ -303,8 +357,7 @@ TEST_F(FlacSource, MissingTotalSamplesIsLoggedAndDecodedToTheEnd) {
         if (rate == 44100)
             EXPECT_EQ(decoded.pcm, expected);
         else // the converted length follows the rate ratio within a frame
-            EXPECT_NEAR(static_cast<double>(decoded.pcm.size()) / 4, 22050.0 * 48000 / 44100,
-                        4096);
+            EXPECT_NEAR(static_cast<double>(decoded.pcm.size()) / 4, 22050.0 * 48000 / 44100, 4096);
         auto* report = tamu::interfaceCast<orxa::common::IStreamIntegrity>(source.get(), false);
         EXPECT_FALSE(report->isEndedEarly());
         EXPECT_EQ(report->getExpectedSamples(), 0);
@@ -391,8 +444,8 @@ const IntegrityCase integrityCases[] = {
     {"clean, not asked", false, [](Bytes&, size_t) {}, false, 0, 0, EMD5Result::unchecked},
     {"patched MD5", true, [](Bytes& f, size_t) { f[md5Offset + 3] ^= 0x55; }, false, 0, 0,
      EMD5Result::mismatched},
-    {"zero MD5", true, [](Bytes& f, size_t) { std::fill_n(f.begin() + md5Offset, 16, 0); },
-     false, 0, 0, EMD5Result::unchecked},
+    {"zero MD5", true, [](Bytes& f, size_t) { std::fill_n(f.begin() + md5Offset, 16, 0); }, false,
+     0, 0, EMD5Result::unchecked},
     {"truncated", true, [](Bytes& f, size_t) { f.resize(f.size() * 2 / 3); }, true, 0, 0,
      EMD5Result::unchecked},
     // The byte before the second frame is the first frame's CRC-16: libFLAC drops that frame.
@@ -467,8 +520,7 @@ TEST_F(FlacSource, DamagedStreamInfoIsRefusedAtOpen) {
         void (*damage)(Bytes&);
         const char* text;
     } cases[] = {
-        {"second block",
-         [](Bytes& f) { f.insert(f.begin() + 42, f.begin() + 4, f.begin() + 42); },
+        {"second block", [](Bytes& f) { f.insert(f.begin() + 42, f.begin() + 4, f.begin() + 42); },
          "a second STREAMINFO block"},
         {"rate 0",
          [](Bytes& f) {
@@ -493,9 +545,8 @@ TEST_F(FlacSource, DamagedStreamInfoIsRefusedAtOpen) {
             source->open();
             ADD_FAILURE() << "opened";
         } catch (const COrxaError& e) {
-            EXPECT_EQ(std::string(e.what()),
-                      std::string("CFLACSource::open() - damaged file: ") + c.text + " in " +
-                          pathOf("bad.flac"));
+            EXPECT_EQ(std::string(e.what()), std::string("CFLACSource::open() - damaged file: ") +
+                                                 c.text + " in " + pathOf("bad.flac"));
         }
         EXPECT_FALSE(source->isOpen());
     }
