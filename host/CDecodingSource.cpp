@@ -97,15 +97,10 @@ void CDecodingSource::readInfo() {
 
 Layout CDecodingSource::resolve(const Layout& wanted) const {
     // The source delivers each sample in whole bytes, a narrower depth filling its container.
-    Layout own{m_info.sampleRate, std::min(m_info.channels, 2), (m_info.bitsPerSample + 7) / 8};
-    Layout layout{wanted.sampleRate ? wanted.sampleRate : own.sampleRate,
-                  wanted.channels ? wanted.channels : own.channels, 0};
-    bool converts = layout.sampleRate != own.sampleRate || layout.channels != own.channels;
-    // The converter works on 16-bit samples: unasked, that is the width a conversion delivers.
-    layout.bytesPerSample = wanted.bytesPerSample ? wanted.bytesPerSample
-                            : converts            ? 2
-                                                  : own.bytesPerSample;
-    return layout;
+    Layout own{m_info.sampleRate, m_info.channels, (m_info.bitsPerSample + 7) / 8};
+    return Layout{wanted.sampleRate ? wanted.sampleRate : own.sampleRate,
+                  wanted.channels ? wanted.channels : own.channels,
+                  wanted.bytesPerSample ? wanted.bytesPerSample : own.bytesPerSample};
 }
 
 tamu::P<orxa::audio::IAudioChunk> CDecodingSource::next() {
@@ -154,7 +149,8 @@ std::string CDecodingSource::damage() const {
             if (m_integrity->isEndedEarly())
                 decoded = m_integrity->getDecodedSamples();
             if (int32_t crc = m_integrity->getCRCMismatchCount())
-                found.push_back(plural(crc, "frame failed its", "frames failed their") + " CRC check");
+                found.push_back(plural(crc, "frame failed its", "frames failed their") +
+                                " CRC check");
             if (int32_t lost = m_integrity->getLostSyncCount())
                 found.push_back("lost sync " + plural(lost, "time", "times"));
             if (m_integrity->getMD5Result() == EMD5Result::mismatched)

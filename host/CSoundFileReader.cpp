@@ -81,6 +81,12 @@ CSoundFileReader::CSoundFileReader(const std::string& path) {
     m_frames = info.frames;
     m_promisedFrames =
         promisedFramesOf(path, info.format, static_cast<int64_t>(m_channels) * m_bytesPerSample);
+    if (m_channels > 0 && m_channels <= 64) {
+        std::vector<int> positions(static_cast<size_t>(m_channels));
+        if (sf_command(m_file, SFC_GET_CHANNEL_MAP_INFO, positions.data(),
+                       static_cast<int>(positions.size() * sizeof(int))) == SF_TRUE)
+            m_positions.assign(positions.begin(), positions.end());
+    }
 }
 
 CSoundFileReader::~CSoundFileReader() {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 typedef struct sf_private_tag SNDFILE;
 
@@ -23,6 +24,9 @@ public:
     // The frames the file's header says it holds, or -1 when it does not say (a WAV written to
     // a pipe, a format without such a field). libsndfile itself counts only the frames present.
     int64_t getPromisedFrames() const { return m_promisedFrames; }
+    // The position of each channel (SF_CHANNEL_MAP_*), as the file's header names them (a WAVE
+    // channel mask, an AIFF channel chunk); empty when it does not.
+    const std::vector<int32_t>& getChannelPositions() const { return m_positions; }
 
     // Up to `frames` frames, each sample left-aligned in 32 bits; 0 at the end.
     int64_t read(int32_t* buffer, int64_t frames);
@@ -34,6 +38,7 @@ private:
     int32_t m_bytesPerSample = 0;
     int64_t m_frames = 0;
     int64_t m_promisedFrames = -1;
+    std::vector<int32_t> m_positions;
 };
 
 } // namespace orxa::host

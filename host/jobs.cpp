@@ -217,6 +217,10 @@ double encodeFile(const JobContext& context, const Job& job, CProgress& progress
     auto reader = CJobError::about(
         job.input, [&] { return std::make_unique<CSoundFileReader>(input.openPath()); });
     Layout layout{reader->getSampleRate(), reader->getChannels(), reader->getBytesPerSample()};
+    const channelLayout::Order order = CJobError::about(job.input, [&] {
+        return channelLayout::orderFor(layout.channels, reader->getChannelPositions(),
+                                       context.channelMap);
+    });
     CEncodingTarget target(*context.plugin, job, layout);
 
     int64_t promised = reader->getPromisedFrames();
@@ -234,6 +238,7 @@ double encodeFile(const JobContext& context, const Job& job, CProgress& progress
         tamu::P<tamu::IMemoryBlock> block =
             CJobError::about(job.output, [&] { return context.memory->allocate(bytes); });
         block->setSize(bytes);
+        channelLayout::reorder(samples.data(), frames, order);
         pcm::fromInt32(samples.data(), static_cast<size_t>(frames * layout.channels),
                        layout.bytesPerSample, block->getData());
         double time = static_cast<double>(framesDone) / layout.sampleRate;
@@ -310,7 +315,9 @@ std::string describeFile(const JobContext& context, const std::string& path) {
         text += label + value + "\n";
     };
     line("sample rate", std::to_string(info.sampleRate) + " Hz");
-    line("channels", std::to_string(info.channels));
+    const char* layoutName = channelLayout::nameOf(info.channels);
+    line("channels", std::to_string(info.channels) +
+                         (*layoutName ? std::string(" (") + layoutName + ")" : std::string()));
     line("bits", std::to_string(info.bitsPerSample));
     if (info.totalSamples > 0) {
         line("total samples", std::to_string(info.totalSamples));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Layout.h"
+#include "channelLayout.h"
 #include "pcmSinks.h"
 
 #include "tamu/P.h"
@@ -28,6 +29,8 @@ struct JobContext {
     bool checkMD5 = true;
     // Keep what damaged input gives, telling the damage as a warning.
     bool throughErrors = false;
+    // How `encode` orders an input's channels, when the user said.
+    channelLayout::Request channelMap;
 };
 
 struct Job {

@@ -38,6 +38,7 @@ struct Options {
     bool throughErrors = false;
     int jobs = 0;
     Layout wanted;
+    std::string channelMap;
 };
 
 void addWorkOptions(CLI::App& command, Options& options, bool writes, bool layout) {
@@ -58,8 +59,8 @@ void addWorkOptions(CLI::App& command, Options& options, bool writes, bool layou
     if (layout) {
         command.add_option("--rate", options.wanted.sampleRate, "sample rate wanted, in Hz")
             ->check(CLI::Range(1, 655350));
-        command.add_option("--channels", options.wanted.channels, "channels wanted (1 or 2)")
-            ->check(CLI::Range(1, 2));
+        command.add_option("--channels", options.wanted.channels, "channels wanted (1 to 8)")
+            ->check(CLI::Range(1, 8));
         command
             .add_option("--bytes", options.wanted.bytesPerSample,
                         "bytes per sample wanted (1 to 4)")
@@ -130,6 +131,13 @@ int run(const std::string& name, const Options& options) {
     context.quiet = options.quiet;
     context.checkMD5 = !options.noMD5;
     context.throughErrors = options.throughErrors;
+    if (!options.channelMap.empty()) {
+        try {
+            context.channelMap = channelLayout::parseRequest(options.channelMap);
+        } catch (const std::invalid_argument& e) {
+            throw CUsageError(e.what());
+        }
+    }
 
     auto start = std::chrono::steady_clock::now();
     BatchResult result;
@@ -203,6 +211,10 @@ int main(int argc, char** argv) {
 
     CLI::App* encode = app.add_subcommand("encode", "encode WAV, AIFF, ... (integer PCM) to FLAC");
     addWorkOptions(*encode, options, true, false);
+    encode->add_option("--channel-map", options.channelMap,
+                       "the input channels in FLAC's order, numbered from 1 (1,2,5,6,3,4), or "
+                       "'none' to take them as they are; needed when a WAVE channel mask "
+                       "differs from FLAC's order");
 
     CLI::App* transcode =
         app.add_subcommand("transcode", "decode FLAC, convert when asked, encode FLAC");

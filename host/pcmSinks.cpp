@@ -1,5 +1,6 @@
 #include "pcmSinks.h"
 
+#include "channelLayout.h"
 #include "interruption.h"
 #include "pcmPacking.h"
 #include "systemReason.h"
@@ -46,6 +47,12 @@ private:
     int m_fd;
 };
 
+// More than two channels or more than 16 bits need WAVE_FORMAT_EXTENSIBLE: its channel mask
+// tells players the positions, and readers that follow the format refuse such audio without it.
+bool needsExtensible(int32_t channels, int32_t bytesPerSample) {
+    return channels > 2 || bytesPerSample > 2;
+}
+
 // WAV into a pipe, which libsndfile cannot write (it seeks back to fill in the sizes): as flac
 // does, the header is written first with the length the stream promises.
 class CWavStreamSink : public CRawSink {
@@ -53,29 +60,42 @@ public:
     CWavStreamSink(int fd, int32_t sampleRate, int32_t channels, int32_t bytesPerSample,
                    int64_t frames)
         : CRawSink(fd) {
+        const bool extensible = needsExtensible(channels, bytesPerSample);
+        const uint32_t formatSize = extensible ? 40 : 16;
+        const uint32_t headerSize = 20 + formatSize + 8;
         uint32_t blockAlign = static_cast<uint32_t>(channels * bytesPerSample);
         int64_t bytes = frames * blockAlign;
         // An unknown or oversized length is told as the largest, as streaming tools do.
-        uint32_t dataSize = frames > 0 && bytes <= 0xFFFFFFFFll - 36 ? static_cast<uint32_t>(bytes)
-                                                                     : 0xFFFFFFFFu - 36;
-        uint8_t header[44];
-        auto put = [&](int at, uint32_t value, int size) {
+        const int64_t largest = 0xFFFFFFFFll - (headerSize - 8);
+        uint32_t dataSize = frames > 0 && bytes <= largest ? static_cast<uint32_t>(bytes)
+                                                           : static_cast<uint32_t>(largest);
+        uint8_t header[68] = {};
+        auto put = [&](uint32_t at, uint32_t value, int size) {
             for (int i = 0; i < size; ++i)
-                header[at + i] = static_cast<uint8_t>(value >> (8 * i));
+                header[at + static_cast<uint32_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
         };
         std::memcpy(header, "RIFF", 4);
-        put(4, dataSize + 36, 4);
+        put(4, dataSize + headerSize - 8, 4);
         std::memcpy(header + 8, "WAVEfmt ", 8);
-        put(16, 16, 4);
-        put(20, 1, 2); // integer PCM
+        put(16, formatSize, 4);
+        put(20, extensible ? 0xFFFE : 1, 2); // integer PCM
         put(22, static_cast<uint32_t>(channels), 2);
         put(24, static_cast<uint32_t>(sampleRate), 4);
         put(28, static_cast<uint32_t>(sampleRate) * blockAlign, 4);
         put(32, blockAlign, 2);
         put(34, static_cast<uint32_t>(bytesPerSample * 8), 2);
-        std::memcpy(header + 36, "data", 4);
-        put(40, dataSize, 4);
-        write(header, sizeof header);
+        if (extensible) {
+            put(36, 22, 2);
+            put(38, static_cast<uint32_t>(bytesPerSample * 8), 2);
+            put(40, channelLayout::waveMaskOf(channels), 4);
+            // KSDATAFORMAT_SUBTYPE_PCM
+            static const uint8_t pcm[16] = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
+                                            0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+            std::memcpy(header + 44, pcm, sizeof pcm);
+        }
+        std::memcpy(header + 20 + formatSize, "data", 4);
+        put(24 + formatSize, dataSize, 4);
+        write(header, headerSize);
     }
 };
 
@@ -87,12 +107,22 @@ public:
         SF_INFO info{};
         info.samplerate = sampleRate;
         info.channels = channels;
-        info.format = (kind == OutputKind::wav ? SF_FORMAT_WAV : SF_FORMAT_AIFF) |
+        const bool extensible =
+            kind == OutputKind::wav && needsExtensible(channels, bytesPerSample);
+        info.format = (kind == OutputKind::wav ? (extensible ? SF_FORMAT_WAVEX : SF_FORMAT_WAV)
+                                               : SF_FORMAT_AIFF) |
                       subtypeFor(kind, bytesPerSample);
         m_file = sf_open_fd(fd, SFM_WRITE, &info, SF_FALSE);
         if (!m_file)
             throw std::runtime_error(std::string("cannot write the output: ") +
                                      sf_strerror(nullptr));
+        if (extensible) {
+            // libsndfile turns the positions into the WAVE channel mask.
+            std::vector<int> positions = channelLayout::positionsOf(channels);
+            if (!positions.empty())
+                sf_command(m_file, SFC_SET_CHANNEL_MAP_INFO, positions.data(),
+                           static_cast<int>(positions.size() * sizeof(int)));
+        }
     }
     ~CSoundFileSink() override {
         if (m_file)

@@ -83,13 +83,13 @@ TEST_F(OrxaHost, InfoShowsTheFilesOwnLayoutDurationAndTags) {
     makeWav("mono24", 24, 1, 48000, 0.5, "-T ARTIST=Somebody -T 'TITLE=Mono Test'");
     Result result = ok("info " + sample + " mono24.flac");
     const std::string& out = result.out;
-    EXPECT_NE(out.find("orxa-demo.flac\n  sample rate    44100 Hz\n  channels       2\n"
+    EXPECT_NE(out.find("orxa-demo.flac\n  sample rate    44100 Hz\n  channels       2 (stereo)\n"
                        "  bits           16\n  total samples  176400\n"
                        "  duration       4.000 s (0:04.000)\n  tags           6\n"
                        "    TITLE=Four Plucked Bars\n    ARTIST=orxa_flac\n"),
               std::string::npos)
         << out;
-    EXPECT_NE(out.find("mono24.flac\n  sample rate    48000 Hz\n  channels       1\n"
+    EXPECT_NE(out.find("mono24.flac\n  sample rate    48000 Hz\n  channels       1 (mono)\n"
                        "  bits           24\n  total samples  24000\n"),
               std::string::npos)
         << out;
@@ -228,7 +228,8 @@ TEST_F(OrxaHost, UsageErrorsAreOneLineNamingTheMistake) {
         {"encode --bogus a.wav", "--bogus"},
         {"info", "files"},
         {"decode --rate 0 a.flac", "--rate"},
-        {"decode --channels 3 a.flac", "--channels"},
+        {"decode --channels 9 a.flac", "--channels"},
+        {"encode --channel-map 1,,2 a.wav", "--channel-map wants"},
         {"transcode --jobs 0 a.flac", "--jobs"},
         {"-v -q info a.flac", "--quiet"},
         {"decode -o x.wav a.flac b.flac", "-o names the output of one input"},
@@ -576,3 +577,69 @@ TEST_F(OrxaHost, TerminationEndsAToolBlockedOnAFullPipe) {
 }
 
 } // namespace
+
+// Surround and high-resolution files go through every job whole: all channels in FLAC's order,
+// the file's own bit depth unless asked otherwise, the WAVE channel mask of FLAC's layout, and
+// input masks in another order refused unless --channel-map says how to map them.
+TEST_F(OrxaHost, SurroundAndWideFilesKeepEveryChannelAndBit) {
+    makeWav("surround", 24, 6, 48000, 0.5, "--channel-map=none");
+    ok("-q decode surround.flac -o whole.wav");
+    EXPECT_EQ(dir.run("soxi -c whole.wav; soxi -p whole.wav").out, "6\n24\n");
+    EXPECT_EQ(soundFileRaw("whole.wav", 24), referenceRaw("surround.flac", 24));
+    // WAVE_FORMAT_EXTENSIBLE with FLAC's 5.1 mask, the same through a pipe.
+    const auto formatOf = [&](const std::string& file) {
+        std::string bytes = readFile(dir / file);
+        size_t at = bytes.find("fmt ");
+        return at == std::string::npos || at + 32 > bytes.size()
+                   ? std::string()
+                   : bytes.substr(at + 8, 2) + bytes.substr(at + 8 + 20, 4);
+    };
+    EXPECT_EQ(formatOf("whole.wav"), std::string("\xFE\xFF\x3F\x00\x00\x00", 6));
+    ok("-q decode surround.flac -o - > piped.wav");
+    EXPECT_EQ(formatOf("piped.wav"), formatOf("whole.wav"));
+    EXPECT_EQ(soundFileRaw("piped.wav", 24), referenceRaw("surround.flac", 24));
+
+    // A rate alone keeps the depth and the channels; a count alone keeps the rest.
+    ok("-q decode --rate 44100 surround.flac -o rated.wav");
+    EXPECT_EQ(dir.run("soxi -c rated.wav; soxi -p rated.wav; soxi -r rated.wav").out,
+              "6\n24\n44100\n");
+    ok("-q transcode --channels 2 surround.flac -o stereo.flac");
+    EXPECT_EQ(metaflac("channels", "stereo.flac"), "2");
+    EXPECT_EQ(metaflac("bps", "stereo.flac"), "24");
+    EXPECT_NE(ok("info surround.flac").out.find("  channels       6 (5.1)\n  bits           24\n"),
+              std::string::npos);
+
+    // Encoding: FLAC's own order passes, another is refused with the way out, a map fixes it.
+    reference("cp whole.wav ordered.wav");
+    ok("-q encode ordered.wav");
+    EXPECT_EQ(referenceRaw("ordered.flac", 24), referenceRaw("surround.flac", 24));
+    std::string odd = readFile(dir / "whole.wav");
+    const size_t mask = odd.find("fmt ") + 8 + 20;
+    odd.replace(mask, 4, std::string("\x0F\x03\x00\x00", 4)); // L R C LFE, back centre, side L
+    toolrunner::writeFile(dir / "odd.wav", odd);
+    Result refused = tool("-q encode odd.wav");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("orxa-host: odd.wav: its channel mask orders the channels unlike "
+                               "FLAC's 5.1 layout"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_FALSE(fs::exists(dir / "odd.flac"));
+    ok("-q encode --channel-map 1,2,3,4,6,5 odd.wav");
+    reference("sox whole.wav swapped.wav remix 1 2 3 4 6 5");
+    EXPECT_EQ(referenceRaw("odd.flac", 24), soundFileRaw("swapped.wav", 24));
+
+    reference("sox -n -r 8000 -c 9 nine.wav synth 0.1 sine 100");
+    Result nine = tool("-q encode nine.wav");
+    EXPECT_EQ(nine.status, 1);
+    EXPECT_EQ(nine.err, "orxa-host: nine.wav: has 9 channels; FLAC holds 1 to 8\n");
+}
+
+// An empty recording is still a recording: it encodes to a valid FLAC that decodes to nothing.
+TEST_F(OrxaHost, EmptyWavRoundTripsToNothing) {
+    reference("sox -n -r 44100 -b 16 -c 2 empty.wav trim 0 0");
+    ok("-q encode empty.wav");
+    reference("flac -s -t empty.flac");
+    ok("-q decode empty.flac -o back.wav");
+    EXPECT_EQ(dir.run("soxi -s back.wav; soxi -c back.wav").out, "0\n2\n");
+    EXPECT_NE(ok("info empty.flac").out.find("  total samples  unknown\n"), std::string::npos);
+}
