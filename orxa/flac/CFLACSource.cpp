@@ -3,6 +3,7 @@
 #include "orxa/audio/CAudioChunk.h"
 #include "orxa/common/COrxaEOFError.h"
 #include "orxa/common/COrxaError.h"
+#include "orxa/common/CStreamPicture.h"
 #include "orxa/common/IPluginHost.h"
 #include "orxa/common/hostLogging.h"
 #include "orxa/flac/pcmPacking.h"
@@ -22,8 +23,8 @@
 #include "tamu/stringConv.h"
 
 #include <algorithm>
-#include <iterator>
 #include <climits>
+#include <iterator>
 
 namespace orxa::flac {
 
@@ -96,6 +97,12 @@ void CFLACSource::open() {
     m_fileBitsPerSample = 0;
     m_totalSamples = 0;
     m_tags = nullptr;
+    m_vendor = nullptr;
+    std::fill(std::begin(m_md5), std::end(m_md5), uint8_t{0});
+    m_blockSizes[0] = m_blockSizes[1] = 0;
+    m_frameSizes[0] = m_frameSizes[1] = 0;
+    m_seekPoints = 0;
+    m_pictures.clear();
     m_md5Active = m_checkMD5;
     m_streamInfoBlocks = 0;
     m_streamInfoDamage = nullptr;
@@ -113,6 +120,9 @@ void CFLACSource::open() {
         throw common::COrxaError(tamu::formatString(
             "CFLACSource::open() - failed to read metadata in %s", locationText()));
     FLAC__stream_decoder_set_metadata_respond(m_decoder, FLAC__METADATA_TYPE_VORBIS_COMMENT);
+    FLAC__stream_decoder_set_metadata_respond(m_decoder, FLAC__METADATA_TYPE_SEEKTABLE);
+    if (m_readPictures)
+        FLAC__stream_decoder_set_metadata_respond(m_decoder, FLAC__METADATA_TYPE_PICTURE);
     FLAC__stream_decoder_set_md5_checking(m_decoder, m_md5Active);
     if (FLAC__stream_decoder_init_stream(m_decoder, &readCallback, nullptr, nullptr, nullptr,
                                          nullptr, &writeCallback, &metadataCallback, &errorCallback,
@@ -129,8 +139,8 @@ void CFLACSource::open() {
     if (m_streamInfoDamage) {
         tamu::P<tamu::IString> damage = tamu::stringConv::fromUTF8(m_streamInfoDamage);
         close();
-        throw common::COrxaError(tamu::formatString(
-            "CFLACSource::open() - damaged file: %s in %s", damage, locationText()));
+        throw common::COrxaError(tamu::formatString("CFLACSource::open() - damaged file: %s in %s",
+                                                    damage, locationText()));
     }
 
     // A total of 0 means the encoder did not know it (a stream written as it was made): the
@@ -323,6 +333,49 @@ tamu::P<tamu::IConstArray> CFLACSource::getStreamTags() {
     return m_tags ? m_tags : tamu::make<tamu::CConstArray>();
 }
 
+tamu::P<tamu::IString> CFLACSource::getStreamVendor() {
+    return m_vendor;
+}
+
+void CFLACSource::getStreamMD5(uint8_t signature[16]) {
+    std::copy(std::begin(m_md5), std::end(m_md5), signature);
+}
+
+int32_t CFLACSource::getStreamMinBlockSize() {
+    return m_blockSizes[0];
+}
+
+int32_t CFLACSource::getStreamMaxBlockSize() {
+    return m_blockSizes[1];
+}
+
+int32_t CFLACSource::getStreamMinFrameSize() {
+    return m_frameSizes[0];
+}
+
+int32_t CFLACSource::getStreamMaxFrameSize() {
+    return m_frameSizes[1];
+}
+
+int32_t CFLACSource::getStreamSeekPointCount() {
+    return m_seekPoints;
+}
+
+void CFLACSource::setPictureReading(bool read) {
+    m_readPictures = read;
+}
+
+int32_t CFLACSource::getStreamPictureCount() {
+    return static_cast<int32_t>(m_pictures.size());
+}
+
+tamu::P<common::IStreamPicture> CFLACSource::getStreamPicture(int32_t index) {
+    if (index < 0 || index >= getStreamPictureCount())
+        throw common::COrxaError(tamu::formatString(
+            "CFLACSource::getStreamPicture() - no picture %d in %s", index, locationText()));
+    return m_pictures[static_cast<size_t>(index)];
+}
+
 void CFLACSource::setMD5Checking(bool check) {
     m_checkMD5 = check;
 }
@@ -496,6 +549,34 @@ void CFLACSource::takeMetadata(const FLAC__StreamMetadata& metadata) {
                               .get());
             }
             m_tags = tamu::make<tamu::CConstArray>(tags.get());
+            m_vendor = tamu::stringConv::fromUTF8(
+                reinterpret_cast<const char*>(comments.vendor_string.entry),
+                static_cast<int32_t>(comments.vendor_string.length));
+            return;
+        }
+        if (metadata.type == FLAC__METADATA_TYPE_SEEKTABLE) {
+            const FLAC__StreamMetadata_SeekTable& table = metadata.data.seek_table;
+            m_seekPoints = 0;
+            for (uint32_t i = 0; i < table.num_points; ++i)
+                m_seekPoints +=
+                    table.points[i].sample_number != FLAC__STREAM_METADATA_SEEKPOINT_PLACEHOLDER;
+            return;
+        }
+        if (metadata.type == FLAC__METADATA_TYPE_PICTURE) {
+            const FLAC__StreamMetadata_Picture& picture = metadata.data.picture;
+            common::CStreamPicture::Fields fields;
+            fields.type = static_cast<int32_t>(picture.type);
+            fields.mimeType = tamu::stringConv::fromUTF8(picture.mime_type);
+            fields.description =
+                tamu::stringConv::fromUTF8(reinterpret_cast<const char*>(picture.description));
+            fields.width = static_cast<int32_t>(picture.width);
+            fields.height = static_cast<int32_t>(picture.height);
+            fields.depth = static_cast<int32_t>(picture.depth);
+            fields.colours = static_cast<int32_t>(picture.colors);
+            fields.data = m_host->getMemoryManager()->allocate(
+                static_cast<int32_t>(std::min<FLAC__uint32>(picture.data_length, INT32_MAX)));
+            std::copy_n(picture.data, fields.data->getSize(), fields.data->getData());
+            m_pictures.push_back(tamu::make<common::CStreamPicture>(std::move(fields)));
             return;
         }
         if (metadata.type != FLAC__METADATA_TYPE_STREAMINFO)
@@ -509,6 +590,11 @@ void CFLACSource::takeMetadata(const FLAC__StreamMetadata& metadata) {
         m_streamInfoDamage = streamInfoDamage(info);
         m_md5IsZero = std::all_of(std::begin(info.md5sum), std::end(info.md5sum),
                                   [](FLAC__byte b) { return b == 0; });
+        std::copy(std::begin(info.md5sum), std::end(info.md5sum), std::begin(m_md5));
+        m_blockSizes[0] = static_cast<int32_t>(info.min_blocksize);
+        m_blockSizes[1] = static_cast<int32_t>(info.max_blocksize);
+        m_frameSizes[0] = static_cast<int32_t>(info.min_framesize);
+        m_frameSizes[1] = static_cast<int32_t>(info.max_framesize);
         m_fileSampleRate = static_cast<int32_t>(info.sample_rate);
         m_fileChannels = static_cast<int32_t>(info.channels);
         m_fileBitsPerSample = static_cast<int32_t>(info.bits_per_sample);

@@ -21,7 +21,8 @@ class IURI;
 
 namespace orxa::common {
 class IPluginHost;
-}
+class IStreamPicture;
+} // namespace orxa::common
 
 namespace orxa::samplerateconverter {
 class CSampleRateConverter;
@@ -72,6 +73,16 @@ public:
     int32_t getStreamBitsPerSample() override;
     int64_t getStreamTotalSamples() override;
     tamu::P<tamu::IConstArray> getStreamTags() override;
+    tamu::P<tamu::IString> getStreamVendor() override;
+    void getStreamMD5(uint8_t signature[16]) override;
+    int32_t getStreamMinBlockSize() override;
+    int32_t getStreamMaxBlockSize() override;
+    int32_t getStreamMinFrameSize() override;
+    int32_t getStreamMaxFrameSize() override;
+    int32_t getStreamSeekPointCount() override;
+    void setPictureReading(bool read) override;
+    int32_t getStreamPictureCount() override;
+    tamu::P<common::IStreamPicture> getStreamPicture(int32_t index) override;
 
     void setMD5Checking(bool check) override;
     bool getMD5Checking() override;
@@ -146,6 +157,13 @@ private:
     int32_t m_fileBitsPerSample = 0;
     int64_t m_totalSamples = 0;
     tamu::P<tamu::IConstArray> m_tags;
+    tamu::P<tamu::IString> m_vendor;
+    uint8_t m_md5[16] = {};
+    int32_t m_blockSizes[2] = {};
+    int32_t m_frameSizes[2] = {};
+    int32_t m_seekPoints = 0;
+    bool m_readPictures = false;
+    std::vector<tamu::P<common::IStreamPicture>> m_pictures;
     // The end of the stream is handed out in steps: the converter's remainder, then one empty
     // pointer, then COrxaEOFError.
     bool m_converterDrained = false;
