@@ -151,6 +151,9 @@ std::string CDecodingSource::damage() const {
             if (int32_t crc = m_integrity->getCRCMismatchCount())
                 found.push_back(plural(crc, "frame failed its", "frames failed their") +
                                 " CRC check");
+            if (int32_t odd = m_integrity->getHeaderMismatchCount())
+                found.push_back(plural(odd, "frame disagrees", "frames disagree") +
+                                " with the stream header's layout");
             if (int32_t lost = m_integrity->getLostSyncCount())
                 found.push_back("lost sync " + plural(lost, "time", "times"));
             if (m_integrity->getMD5Result() == EMD5Result::mismatched)

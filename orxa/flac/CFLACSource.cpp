@@ -109,6 +109,7 @@ void CFLACSource::open() {
     m_md5IsZero = true;
     m_lostSyncCount = 0;
     m_crcMismatchCount = 0;
+    m_headerMismatchCount = 0;
     m_lostSamples = 0;
     m_nextSample = 0;
     m_streamEnded = false;
@@ -135,7 +136,10 @@ void CFLACSource::open() {
         throw common::COrxaError(tamu::formatString(
             "CFLACSource::open() - failed to read metadata in %s", locationText()));
 
-    // A header that contradicts itself would make every later answer about the stream a guess.
+    // A header that contradicts itself would make every later answer about the stream a guess;
+    // without one (its block type damaged) there is no layout to decode into at all.
+    if (m_streamInfoBlocks == 0)
+        m_streamInfoDamage = "no STREAMINFO block";
     if (m_streamInfoDamage) {
         tamu::P<tamu::IString> damage = tamu::stringConv::fromUTF8(m_streamInfoDamage);
         close();
@@ -400,6 +404,10 @@ int32_t CFLACSource::getCRCMismatchCount() {
     return m_crcMismatchCount;
 }
 
+int32_t CFLACSource::getHeaderMismatchCount() {
+    return m_headerMismatchCount;
+}
+
 int64_t CFLACSource::getLostSamples() {
     return m_lostSamples;
 }
@@ -424,7 +432,8 @@ common::IStreamIntegrity::EMD5Result CFLACSource::getMD5Result() {
 bool CFLACSource::isIntact() {
     settleEnd();
     return m_streamEnded && !m_endedEarly && m_lostSyncCount == 0 && m_crcMismatchCount == 0 &&
-           m_lostSamples == 0 && m_md5Result != EMD5Result::mismatched;
+           m_headerMismatchCount == 0 && m_lostSamples == 0 &&
+           m_md5Result != EMD5Result::mismatched;
 }
 
 const char* CFLACSource::streamInfoDamage(const FLAC__StreamMetadata_StreamInfo& info) {
@@ -509,6 +518,10 @@ FLAC__StreamDecoderWriteStatus CFLACSource::writeFrame(const FLAC__Frame& frame,
                 channelData[c] = m_silence.data();
         }
         const int32_t shift = 8 * bytes - static_cast<int32_t>(frame.header.bits_per_sample);
+        if (static_cast<int32_t>(frame.header.channels) != m_fileChannels ||
+            static_cast<int32_t>(frame.header.bits_per_sample) != m_fileBitsPerSample ||
+            static_cast<int32_t>(frame.header.sample_rate) != m_fileSampleRate)
+            ++m_headerMismatchCount;
 
         tamu::P<tamu::IMemoryBlock> block =
             m_host->getMemoryManager()->allocate(frames * channels * bytes);

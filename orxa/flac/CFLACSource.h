@@ -90,6 +90,7 @@ public:
     int64_t getExpectedSamples() override;
     int32_t getLostSyncCount() override;
     int32_t getCRCMismatchCount() override;
+    int32_t getHeaderMismatchCount() override;
     int64_t getLostSamples() override;
     bool isStreamEnded() override;
     bool isEndedEarly() override;
@@ -176,6 +177,7 @@ private:
     bool m_md5IsZero = true;
     int32_t m_lostSyncCount = 0;
     int32_t m_crcMismatchCount = 0;
+    int32_t m_headerMismatchCount = 0;
     int64_t m_lostSamples = 0;
     // The sample number the next frame should start at; a later one shows dropped frames.
     int64_t m_nextSample = 0;
