@@ -23,10 +23,12 @@ namespace tamu::posix {
 // isClosed and getURI holds the stream's mutex. Positions are not limited to the length: seeking
 // past the end is allowed, and writing there leaves a hole that reads as zeros.
 //
-// Other opens of the same file are kept out with advisory locks (flock), taken when the file
-// is opened and held until it is closed: shareKind 0 takes an exclusive lock, 1 a shared one,
-// 2 none. When the lock is refused to an open that wants to write (shareKind 0 or 1), it is
-// tried again 12 times, 250 ms apart; other opens fail at once.
+// Share modes hold between the opens of a regular file, in one process or several: shareKind 0
+// lets other opens do nothing, 1 lets them read, 2 lets them read and write, and an open is
+// refused when an open already there does not let it have its access, or has an access the
+// new one does not let it have. The locks that say so are taken at open and vanish with the
+// descriptor (see shareLocks.h). A refused open that wants to write and keeps writers out
+// (shareKind 0 or 1) is tried again 12 times, 250 ms apart; other opens fail at once.
 class CDiskIOStream : public CObject,
                       public virtual ISeekableIOStream,
                       public virtual ISeekableInStream,
