@@ -210,3 +210,20 @@ TEST_F(ShareModeTest, ConcurrentExclusiveOpensNeverOverlap) {
     EXPECT_EQ(most.load(), 1);
     EXPECT_GT(opened.load(), 0);
 }
+
+TEST_F(ShareModeTest, ARefusedOpenSaysTheFileIsInUseAndNamesIt) {
+    writeFile("busy", "data");
+    auto holder = open("busy", {readWrite, 0});
+    const std::string expected = "The process cannot access the file '" +
+                                 stringConv::toStdString(*fileURI("busy")->toString()) +
+                                 "' because it is being used by another process.";
+    EXPECT_EQ(thrownMessage<CError>([&] { open("busy", {readOnly, 2}); }), expected);
+    try {
+        open("busy", {readOnly, 2});
+        FAIL() << "the second open was let in";
+    } catch (const CFileError&) {
+        FAIL() << "a file in use is no file error";
+    } catch (const CError& error) {
+        EXPECT_NE(std::string(error.what()).find(expected), std::string::npos) << error.what();
+    }
+}
