@@ -234,11 +234,10 @@ void CDiskIOStream::readFully(void* buffer, int32_t count) {
 
 int32_t CDiskIOStream::skip(int32_t count) {
     CMutexLock lock(*m_lock);
-    checkCount(count, "CDiskIOStream::skip");
-    int64_t left = std::max<int64_t>(0, getLength() - getPosition());
-    int32_t taken = static_cast<int32_t>(std::min<int64_t>(count, left));
+    // From beyond the end, what is left is below zero: the move goes back to the end.
+    const int64_t taken = std::min<int64_t>(count, getLength() - getPosition());
     moveTo(taken, SEEK_CUR);
-    return taken;
+    return static_cast<int32_t>(std::max<int64_t>(taken, INT32_MIN));
 }
 
 int32_t CDiskIOStream::skipPartial(int32_t count) {
@@ -246,8 +245,6 @@ int32_t CDiskIOStream::skipPartial(int32_t count) {
 }
 
 void CDiskIOStream::skipFully(int32_t count) {
-    CMutexLock lock(*m_lock);
-    checkCount(count, "CDiskIOStream::skipFully");
     moveTo(count, SEEK_CUR);
 }
 
@@ -296,14 +293,24 @@ void CDiskIOStream::resetToMarker(IStreamMarker& marker) {
 
 int64_t CDiskIOStream::moveTo(int64_t offset, int whence) const {
     CMutexLock lock(*m_lock);
-    off_t position = ::lseek(checkedDescriptor(), offset, whence);
-    if (position < 0) {
-        // A target before the start of the file.
-        if (errno == EINVAL)
-            throw CInvalidArgError(this, str("CDiskIOStream::seek"), str("offset"));
-        throwIOError(errno, m_uri);
+    const int descriptor = checkedDescriptor();
+    off_t position = ::lseek(descriptor, offset, whence);
+    if (position >= 0)
+        return position;
+    const int error = errno;
+    // EINVAL also means a target beyond the largest file the file system holds.
+    if (error == EINVAL) {
+        off_t from = 0;
+        struct stat info;
+        if (whence == SEEK_CUR)
+            from = ::lseek(descriptor, 0, SEEK_CUR);
+        else if (whence == SEEK_END)
+            from = ::fstat(descriptor, &info) == 0 ? info.st_size : -1;
+        off_t target;
+        if (from >= 0 && !__builtin_add_overflow(from, offset, &target) && target < 0)
+            throwSeekBeforeStart();
     }
-    return position;
+    throwIOError(error, m_uri);
 }
 
 void CDiskIOStream::seek(int64_t position) {

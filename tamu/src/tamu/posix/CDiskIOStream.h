@@ -75,9 +75,10 @@ public:
     // 0 at the end of the file, and past it.
     int32_t read(void* buffer, int32_t count) override;
     int32_t readPartial(void* buffer, int32_t count) override;
-    // Moves on without looking at the length, as seekRelative does.
+    // Moves on without looking at the length, as seekRelative does; a negative count moves back.
     void skipFully(int32_t count) override;
-    // Stops at the end of the file and answers how far it went.
+    // As skipFully, but a move that would pass the end of the file is cut to end there; answers
+    // how far it went. From beyond the end, that is back to the end, a negative distance.
     int32_t skip(int32_t count) override;
     int32_t skipPartial(int32_t count) override;
     bool isEOF() const override;
@@ -90,7 +91,9 @@ public:
     P<IStreamMarker> createMarker() override;
     void resetToMarker(IStreamMarker& marker) override;
 
-    // Any position from 0 up, the end of the file no limit.
+    // Any position from 0 up, the end of the file no limit. A target before the start is a
+    // CError ("An attempt was made to move the file pointer before the beginning of the file.");
+    // the position stays.
     void seek(int64_t position) override;
     void seekFromEnd(int64_t offset) override;
     void seekRelative(int64_t offset) override;

@@ -33,6 +33,13 @@ void throwOpenError(int errorCode, const P<IURI>& uri) {
     throwIOError(errorCode, uri);
 }
 
+void throwSeekBeforeStart() {
+    throw CError(str("%ERRORDESC%")
+                     ->replace("%ERRORDESC%", "An attempt was made to move the file pointer "
+                                              "before the beginning of the file."),
+                 nullptr);
+}
+
 void throwIOError(int errorCode, const P<IURI>& uri) {
     if (errorCode == ENOENT || errorCode == ENOTDIR)
         throw CFileNotFoundError(uri);

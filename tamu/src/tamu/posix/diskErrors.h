@@ -18,4 +18,7 @@ namespace tamu::posix {
 // anything else a CError whose message is the system's text for the errno value.
 [[noreturn]] void throwIOError(int errorCode, const P<IURI>& uri);
 
+// A positioning the file refused because the target lies before its start.
+[[noreturn]] void throwSeekBeforeStart();
+
 } // namespace tamu::posix
