@@ -170,18 +170,6 @@ TEST_F(ShareModeTest, EveryAccessAndShareKindWithinOneProcess) {
     EXPECT_EQ(readFile(fileFor(0, 0)), "data");
 }
 
-TEST_F(ShareModeTest, ClosingGivesTheFileBackToOthers) {
-    writeFile("f", "data");
-    auto exclusive = open("f", {readOnly, 0});
-    EXPECT_TRUE(refusedAsInUse([&] { open("f", {readOnly, 2}); }));
-    exclusive->close();
-    auto shared = open("f", {readOnly, 2});
-    auto writer = open("f", {writeOnly, 2});
-    EXPECT_TRUE(refusedAsInUse([&] { open("f", {readOnly, 1}); }));
-    writer = nullptr;
-    EXPECT_NO_THROW(open("f", {readOnly, 1}));
-}
-
 TEST_F(ShareModeTest, ConcurrentExclusiveOpensNeverOverlap) {
     writeFile("race", "data");
     std::atomic<int> inside{0};
@@ -218,12 +206,5 @@ TEST_F(ShareModeTest, ARefusedOpenSaysTheFileIsInUseAndNamesIt) {
                                  stringConv::toStdString(*fileURI("busy")->toString()) +
                                  "' because it is being used by another process.";
     EXPECT_EQ(thrownMessage<CError>([&] { open("busy", {readOnly, 2}); }), expected);
-    try {
-        open("busy", {readOnly, 2});
-        FAIL() << "the second open was let in";
-    } catch (const CFileError&) {
-        FAIL() << "a file in use is no file error";
-    } catch (const CError& error) {
-        EXPECT_NE(std::string(error.what()).find(expected), std::string::npos) << error.what();
-    }
+    EXPECT_TRUE(refusedAsInUse([&] { open("busy", {readOnly, 2}); })) << "not a file error";
 }
