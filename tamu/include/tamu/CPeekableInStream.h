@@ -9,6 +9,7 @@
 namespace tamu {
 
 class CMemoryIOStream;
+class IMemoryBlock;
 class IMemoryManager;
 
 // An input stream that can look ahead: peeked bytes are taken from the inner stream into a
@@ -47,11 +48,12 @@ private:
 
     void endPeek() const;
     int32_t takeBuffered(void* buffer, int32_t count);
-    void releaseIfExhausted();
     int32_t transfer(void* buffer, int32_t count, Transfer kind, const char* method);
 
     P<IInStream> m_inner;
     P<CMemoryIOStream> m_buffer;
+    // The buffer's block.
+    P<IMemoryBlock> m_bufferBlock;
     P<IMemoryManager> m_memoryManager;
     // Where the unconsumed bytes begin in the buffer while a peek is in progress, else -1.
     mutable int64_t m_peekMark = -1;

@@ -37,9 +37,9 @@ int32_t CPeekableInStream::peek(void* buffer, int32_t count) {
     if (count < 0)
         throw CInvalidArgError(this, str("CPeekableInStream::peek"), str("count"));
     if (!m_buffer) {
-        P<IMemoryBlock> block = m_memoryManager->allocate(count);
-        block->setSize(0);
-        m_buffer = make<CMemoryIOStream>(block);
+        m_bufferBlock = m_memoryManager->allocate(count);
+        m_bufferBlock->setSize(0);
+        m_buffer = make<CMemoryIOStream>(m_bufferBlock);
     }
     if (m_peekMark < 0)
         m_peekMark = m_buffer->getPosition();
@@ -106,6 +106,7 @@ void CPeekableInStream::rewindPeek() {
 void CPeekableInStream::dropPeekBuffer() {
     m_peekMark = -1;
     m_buffer = nullptr;
+    m_bufferBlock = nullptr;
 }
 
 int64_t CPeekableInStream::getPosition() const {
@@ -129,13 +130,17 @@ P<IURI> CPeekableInStream::getURI() const {
     return m_inner->getURI();
 }
 
-// Bytes peeked earlier come first; an exhausted buffer is let go.
+// Bytes peeked earlier come first.
 int32_t CPeekableInStream::takeBuffered(void* buffer, int32_t count) {
     int32_t taken = 0;
     if (m_buffer && !m_buffer->isEOF())
         taken = buffer ? m_buffer->read(buffer, count) : m_buffer->skip(count);
-    if (m_buffer && m_buffer->isEOF())
-        m_buffer = nullptr;
+    // Emptied rather than let go: a parser peeks a character at a time, and a new stream for
+    // each would cost more than the parse itself.
+    if (m_buffer && m_buffer->isEOF() && m_buffer->getLength() > 0) {
+        m_buffer->seek(0);
+        m_bufferBlock->setSize(0);
+    }
     return taken;
 }
 
