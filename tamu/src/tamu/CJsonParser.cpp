@@ -41,8 +41,9 @@ int64_t truncated(double value) {
     return static_cast<int64_t>(value);
 }
 
-// Ten times per step, as the text asks; once the value is zero or infinite further steps
-// change nothing, which keeps an exponent of a billion from taking seconds.
+// One step of ten per unit of the exponent rather than pow(), whose rounding differs in the last
+// bits. Once the value is zero or infinite further steps change nothing, which keeps an
+// exponent of a billion from taking seconds.
 double scaled(double value, int32_t exponent) {
     if (exponent > 0) {
         for (int64_t i = 0; i < exponent && value != 0.0 && std::isfinite(value); ++i)
