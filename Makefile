@@ -53,12 +53,21 @@ $(BUILD_FUZZ)/CMakeCache.txt: | deps
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD_FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	      -DORXA_BUILD_FUZZ=ON -DORXA_BUILD_TESTS=OFF -DORXA_BUILD_BENCH=OFF $(CMAKE_FLAGS)
 
-# Each fuzz target runs FUZZ_TIME seconds; what it finds new is kept in build-fuzz/corpus.
+# Runs fuzz/fuzz_$(1).cpp with inputs of at most $(2) bytes, and fuzz/$(1).dict when there is one.
+define run-fuzzer
+	mkdir -p $(BUILD_FUZZ)/corpus/$(1)
+	$(ASAN_ENV) $(BUILD_FUZZ)/fuzz_$(1) -max_total_time=$(FUZZ_TIME) -max_len=$(2) \
+	    $(if $(wildcard fuzz/$(1).dict),-dict=fuzz/$(1).dict) $(BUILD_FUZZ)/corpus/$(1) fuzz/corpus/$(1)
+endef
+
+# Each fuzz target runs FUZZ_TIME seconds, one after the other; what it finds new is kept in
+# build-fuzz/corpus.
 fuzz: deps $(BUILD_FUZZ)/CMakeCache.txt
-	cmake --build $(BUILD_FUZZ) -j$(JOBS) --target fuzz_uri
-	mkdir -p $(BUILD_FUZZ)/corpus/uri
-	$(ASAN_ENV) $(BUILD_FUZZ)/fuzz_uri -max_total_time=$(FUZZ_TIME) -max_len=512 \
-	    $(BUILD_FUZZ)/corpus/uri fuzz/corpus/uri
+	cmake --build $(BUILD_FUZZ) -j$(JOBS) --target fuzz_uri fuzz_json fuzz_textreader fuzz_base64
+	$(call run-fuzzer,uri,512)
+	$(call run-fuzzer,json,4096)
+	$(call run-fuzzer,textreader,4096)
+	$(call run-fuzzer,base64,4096)
 
 bench: build
 	@scripts/bench.sh $(BUILD)

@@ -216,3 +216,15 @@ TEST(StreamCopy, CopyFromWaitsOnEmptyReadsAndFailsOnNegativeOnes) {
                              "Input stream read error");
     EXPECT_EQ(3, out->getLength());
 }
+
+TEST(StringInStream, UnitsWithACountKeepTheirZeros) {
+    const char16_t units[] = {u'a', 0, 0x20AC};
+    auto counted = make<CStringInStream>(units, 3);
+    EXPECT_EQ(6, counted->getLength());
+    uint8_t bytes[6] = {};
+    counted->readFully(bytes, 6);
+    EXPECT_EQ((std::vector<uint8_t>{'a', 0, 0, 0, 0xAC, 0x20}),
+              std::vector<uint8_t>(bytes, bytes + 6));
+    EXPECT_EQ(2, make<CStringInStream>(units)->getLength());
+    EXPECT_EQ(0, make<CStringInStream>(units, -1)->getLength());
+}

@@ -71,7 +71,7 @@ public:
 
 private:
     void checkOpen() const;
-    void checkCount(int32_t count, const P<IString>& method) const;
+    void checkCount(int32_t count, const char* method) const;
     // The lock is held by the caller.
     int32_t transfer(void* buffer, int32_t count);
     void moveTo(int64_t position);

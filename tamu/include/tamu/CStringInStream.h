@@ -16,6 +16,8 @@ public:
     explicit CStringInStream(const char* text);
     // The 16-bit code units of a zero-terminated text, two bytes each, low byte first.
     explicit CStringInStream(const char16_t* text);
+    // `unitCount` code units, zeros among them included.
+    CStringInStream(const char16_t* text, int32_t unitCount);
     ~CStringInStream() override;
 
     // getURI answers a clone of `uri` from now on.

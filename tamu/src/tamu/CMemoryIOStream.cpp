@@ -10,6 +10,7 @@
 #include "tamu/interfaceCast.h"
 #include "tamu/platformServices.h"
 #include "tamu/str.h"
+#include "tamu/stringConv.h"
 
 #include <algorithm>
 #include <cstring>
@@ -33,9 +34,11 @@ void CMemoryIOStream::checkOpen() const {
         throw CStreamClosedError(m_uri);
 }
 
-void CMemoryIOStream::checkCount(int32_t count, const P<IString>& method) const {
+// The method's name is made into a string only when it is needed: transfers of a byte or two
+// are common (parsers read a character at a time) and must not pay for it.
+void CMemoryIOStream::checkCount(int32_t count, const char* method) const {
     if (count < 0)
-        throw CInvalidArgError(this, method, str("count"));
+        throw CInvalidArgError(this, stringConv::fromUTF8(method), str("count"));
 }
 
 int64_t CMemoryIOStream::getPosition() const {
@@ -65,7 +68,7 @@ P<IURI> CMemoryIOStream::getURI() const {
 
 int32_t CMemoryIOStream::transfer(void* buffer, int32_t count) {
     checkOpen();
-    checkCount(count, buffer ? str("CMemoryIOStream::read") : str("CMemoryIOStream::skip"));
+    checkCount(count, buffer ? "CMemoryIOStream::read" : "CMemoryIOStream::skip");
     int64_t available = std::max<int64_t>(0, m_block->getSize() - m_position);
     int32_t taken = static_cast<int32_t>(std::min<int64_t>(count, available));
     if (buffer && taken > 0)
@@ -112,7 +115,7 @@ bool CMemoryIOStream::isEOF() const {
 void CMemoryIOStream::write(const void* buffer, int32_t count) {
     CMutexLock lock(*m_lock);
     checkOpen();
-    checkCount(count, str("CMemoryIOStream::write"));
+    checkCount(count, "CMemoryIOStream::write");
     int64_t end = m_position + count;
     // A block holds at most 2 GiB - 1 bytes.
     if (end > maxBlockSize)

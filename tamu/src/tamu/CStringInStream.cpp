@@ -17,8 +17,7 @@ P<IMemoryBlock> bytesOf(const char* text) {
 }
 
 // Each code unit low byte first, whatever the machine's byte order.
-P<IMemoryBlock> bytesOf(const char16_t* text) {
-    size_t units = text ? std::char_traits<char16_t>::length(text) : 0;
+P<IMemoryBlock> bytesOf(const char16_t* text, size_t units) {
     auto block = make<CMemoryBlock>(static_cast<int32_t>(units * 2));
     uint8_t* out = block->getData();
     for (size_t i = 0; i < units; ++i) {
@@ -28,6 +27,10 @@ P<IMemoryBlock> bytesOf(const char16_t* text) {
     return block;
 }
 
+P<IMemoryBlock> bytesOf(const char16_t* text) {
+    return bytesOf(text, text ? std::char_traits<char16_t>::length(text) : 0);
+}
+
 } // namespace
 
 CStringInStream::CStringInStream(const char* text)
@@ -35,6 +38,10 @@ CStringInStream::CStringInStream(const char* text)
 
 CStringInStream::CStringInStream(const char16_t* text)
     : m_stream(make<CMemoryIOStream>(bytesOf(text))) {}
+
+CStringInStream::CStringInStream(const char16_t* text, int32_t unitCount)
+    : m_stream(make<CMemoryIOStream>(
+          bytesOf(text, text && unitCount > 0 ? static_cast<size_t>(unitCount) : 0))) {}
 
 CStringInStream::~CStringInStream() = default;
 
