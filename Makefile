@@ -7,7 +7,8 @@ BUILD      := build
 BUILD_ASAN := build-asan
 BUILD_TSAN := build-tsan
 BUILD_FUZZ := build-fuzz
-FUZZ_TIME  ?= 60
+FUZZ_SECONDS ?= 60
+FUZZ_TIME  ?= $(FUZZ_SECONDS)
 
 ASAN_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
             UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
@@ -63,11 +64,14 @@ endef
 # Each fuzz target runs FUZZ_TIME seconds, one after the other; what it finds new is kept in
 # build-fuzz/corpus.
 fuzz: deps $(BUILD_FUZZ)/CMakeCache.txt
-	cmake --build $(BUILD_FUZZ) -j$(JOBS) --target fuzz_uri fuzz_json fuzz_textreader fuzz_base64
+	cmake --build $(BUILD_FUZZ) -j$(JOBS) --target fuzz_uri fuzz_json fuzz_textreader fuzz_base64 \
+	      fuzz_flac_source
+	scripts/fuzz-seeds.sh fuzz/corpus/flac_source >/dev/null
 	$(call run-fuzzer,uri,512)
 	$(call run-fuzzer,json,4096)
 	$(call run-fuzzer,textreader,4096)
 	$(call run-fuzzer,base64,4096)
+	$(call run-fuzzer,flac_source,65536)
 
 bench: build
 	@scripts/bench.sh $(BUILD)
