@@ -51,9 +51,11 @@ TEST(URIParse, ComponentsAndTextWrittenBack) {
         const char* text;
         const char* parts;
     } cases[] = {
-        // An empty authority is not written back, unless the path would then read as one.
+        // An empty authority is written back as it was given.
         {"file:///C:/Music/a%20b.flac",
-         "abs|file|-|-|-|-1|/C:/Music/a b.flac|-|-|file:/C:/Music/a%20b.flac"},
+         "abs|file|-|-|-|-1|/C:/Music/a b.flac|-|-|file:///C:/Music/a%20b.flac"},
+        {"file:/a", "abs|file|-|-|-|-1|/a|-|-|file:/a"},
+        {"file://", "abs|file|-|-|-|-1|-|-|-|file://"},
         {"net:////x/y", "abs|net|-|-|-|-1|//x/y|-|-|net:////x/y"},
         // An opaque part is one path: "?" and "#" in it start nothing.
         {"mailto:a@b.c?subject=x#y",
@@ -90,8 +92,8 @@ TEST(URIParse, PathsArePercentDecodedAndLoseDotSegments) {
     EXPECT_EQ("/a\xC3\xA9"
               "A.flac",
               s(u->getPath()));
-    EXPECT_EQ("file:/a%C3%A9%41.flac", s(u->toASCIIString()));
-    EXPECT_EQ("file:/a\xC3\xA9%41.flac", s(u->toUTF8String()));
+    EXPECT_EQ("file:///a%C3%A9%41.flac", s(u->toASCIIString()));
+    EXPECT_EQ("file:///a\xC3\xA9%41.flac", s(u->toUTF8String()));
     EXPECT_EQ(utf8EncodingId, u->toUTF8String()->getEncodingId());
 
     const struct {
@@ -123,7 +125,8 @@ TEST(URIParse, PathsArePercentDecodedAndLoseDotSegments) {
 TEST(URIParts, FilePartsParentAndFolder) {
     auto folder = uri("file:///a/b/");
     EXPECT_EQ("b", s(folder->getName()));
-    EXPECT_EQ("file:/a/", s(folder->getParent()->toString()));
+    EXPECT_EQ("file:///a/", s(folder->getParent()->toString()));
+    EXPECT_EQ("file:/a/", s(uri("file:/a/b/")->getParent()->toString()));
 
     auto file = uri("net://u@h:81/a%20b/archive.tar.gz?q#f");
     EXPECT_EQ(".gz", s(file->getExtension()));
@@ -177,7 +180,8 @@ TEST(URICompare, SchemeAndExtensionIgnoreCaseEqualityDoesNot) {
     EXPECT_TRUE(u->isScheme("File"));
     EXPECT_TRUE(u->isExtension(".flac"));
     EXPECT_FALSE(u->equals(*uri("file:///Music/A.FLAC")));
-    EXPECT_TRUE(uri("file:///a")->equals(*uri("file:/a")));
+    EXPECT_FALSE(uri("file:///a")->equals(*uri("file:/a")));
+    EXPECT_TRUE(uri("file:///a")->equals(*uri("file:///a")));
 }
 
 TEST(URIResolve, RFC3986NormalExamples) {
@@ -207,7 +211,10 @@ TEST(URIResolve, FileReferencesAndEdgeCases) {
         const char* reference;
         const char* expected;
     } cases[] = {
-        {"file:///a/b/x.flac", "./x/../c.flac", "file:/a/b/c.flac"},
+        {"file:///a/b/x.flac", "./x/../c.flac", "file:///a/b/c.flac"},
+        {"file:/a/b/x.flac", "c.flac", "file:/a/b/c.flac"},
+        // The reference's own empty authority replaces the base's.
+        {"net://h/a/x", "///c", "net:///c"},
         {"net://h/a/x.flac?q=1#old", "#f", "net://h/a/x.flac?q=1#f"},
         // An empty reference drops the base's fragment.
         {"net://h/a?q#old", "", "net://h/a?q"},
@@ -216,7 +223,8 @@ TEST(URIResolve, FileReferencesAndEdgeCases) {
         // A base with an authority and no path: the merged path must not run into the host.
         {"net://h?q", "./g", "net://h/g"},
         // More ".." than segments: the leading ones stay.
-        {"file:///a/b", "../../../g", "file:/../../g"},
+        {"file:///a/b", "../../../g", "file:///../../g"},
+        {"file://", "g", "file:///g"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.expected, resolved(c.base, c.reference)) << c.base << " + " << c.reference;
@@ -224,7 +232,7 @@ TEST(URIResolve, FileReferencesAndEdgeCases) {
     auto merged = make<CURI>("x%20y/%C3%A9.flac");
     merged->resolve(*make<CURI>("file:///M%C3%BCsik/a%20b/"));
     EXPECT_EQ("/M\xC3\xBCsik/a b/x y/\xC3\xA9.flac", s(merged->getPath()));
-    EXPECT_EQ("file:/M%C3%BCsik/a%20b/x%20y/%C3%A9.flac", s(merged->toASCIIString()));
+    EXPECT_EQ("file:///M%C3%BCsik/a%20b/x%20y/%C3%A9.flac", s(merged->toASCIIString()));
 
     EXPECT_EQ("net://h/c?x#y",
               s(make<CURI>(*make<CURI>("net://h/a/b"), *make<CURI>("../c?x#y"))->toString()));
@@ -239,12 +247,14 @@ TEST(URIMakeRelative, AgainstFoldersOrNotAtAll) {
         {"file:///a/x/c.flac", "file:///a/b/", "../x/c.flac"},
         {"file:///a/c.flac", "file:///a/b/d/", "../../c.flac"},
         {"net://u@h:8/a/b/c%20d.flac?q=1#f", "net://u@h:8/a/", "b/c%20d.flac?q=1#f"},
-        // Without "./" this would read back with the scheme "a".
-        {"file:///x/a:b/c", "file:///x/", "./a:b/c"},
+        // The segments as they are, nothing put in front of them.
+        {"file:///x/a:b/c", "file:///x/", "a:b/c"},
+        {"file:///x//c", "file:///x/", "/c"},
+        {"file:///a/b/", "file:///a/b/", ""},
         // Schemes compared exactly, a relative URI, no common segment: nothing changes.
-        {"file:///a/b", "FILE:///a/", "file:/a/b"},
+        {"file:///a/b", "FILE:///a/", "file:///a/b"},
         {"a/b", "a/", "a/b"},
-        {"file:///x/b", "file:///a/", "file:/x/b"},
+        {"file:///x/b", "file:///a/", "file:///x/b"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.expected, relativised(c.uri, c.base)) << c.uri << " - " << c.base;
@@ -253,14 +263,31 @@ TEST(URIMakeRelative, AgainstFoldersOrNotAtAll) {
 TEST(URIMakeRelative, ResolvingUndoesIt) {
     const char* base = "file:///music/albums/";
     for (const char* text : {"file:///music/albums/a/b.flac", "file:///music/other/y/z.flac",
-                             "file:///music/albums//b"}) {
+                             "file:///music/albums/a:b/c"}) {
         auto u = make<CURI>(text);
         std::string before = s(u->toString());
         u->makeRelative(*make<CURI>(base));
-        auto reparsed = make<CURI>(u->toString());
-        EXPECT_TRUE(reparsed->isRelative()) << text;
-        EXPECT_FALSE(reparsed->hasAuthority()) << text;
-        reparsed->resolve(*make<CURI>(base));
-        EXPECT_EQ(before, s(reparsed->toString())) << text;
+        EXPECT_TRUE(u->isRelative()) << text;
+        EXPECT_FALSE(u->hasAuthority()) << text;
+        u->resolve(*make<CURI>(base));
+        EXPECT_EQ(before, s(u->toString())) << text;
     }
+}
+
+// A ':' at the very start still ends the (empty) scheme: what follows is an opaque part.
+TEST(URIParse, LeadingColonEndsAnEmptyScheme) {
+    for (const char* text : {":abc", ":a/b?c"}) {
+        auto u = uri(text);
+        EXPECT_FALSE(u->isRelative()) << text;
+        EXPECT_FALSE(u->isHierarchical()) << text;
+        EXPECT_FALSE(u->hasScheme()) << text;
+        EXPECT_EQ(text + 1, s(u->getPath())) << text;
+        EXPECT_EQ(text + 1, s(u->getRawSchemeSpecificPart())) << text;
+        EXPECT_FALSE(u->hasQuery()) << text;
+    }
+    auto hierarchical = uri(":/a/b");
+    EXPECT_FALSE(hierarchical->isRelative());
+    EXPECT_TRUE(hierarchical->isHierarchical());
+    EXPECT_EQ("/a/b", s(hierarchical->getPath()));
+    EXPECT_EQ("b", s(hierarchical->getFileName()));
 }
