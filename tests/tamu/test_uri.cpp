@@ -1,6 +1,8 @@
 #include "tamu/CURI.h"
+#include "tamu/IPathes.h"
 #include "tamu/IString.h"
 #include "tamu/IValueList.h"
+#include "tamu/platformServices.h"
 #include "tamu/stringConv.h"
 #include "tamu/uriText.h"
 
@@ -30,6 +32,18 @@ std::string parts(const IURI& u) {
            std::to_string(u.getPort()) + "|" + part(u.hasPath(), u.getPath()) + "|" +
            part(u.hasQuery(), u.getQuery()) + "|" + part(u.hasFragment(), u.getFragment()) + "|" +
            s(u.toString());
+}
+
+P<CURI> fromBytes(const std::string& bytes) {
+    return make<CURI>(stringConv::fromUTF8(bytes.data(), static_cast<int32_t>(bytes.size())));
+}
+
+bool hasDotDotSegment(const std::string& path) {
+    for (size_t at = path.find(".."); at != std::string::npos; at = path.find("..", at + 1)) {
+        if ((at == 0 || path[at - 1] == '/') && (at + 2 == path.size() || path[at + 2] == '/'))
+            return true;
+    }
+    return false;
 }
 
 std::string resolved(const char* base, const char* reference) {
@@ -290,4 +304,25 @@ TEST(URIParse, LeadingColonEndsAnEmptyScheme) {
     EXPECT_TRUE(hierarchical->isHierarchical());
     EXPECT_EQ("/a/b", s(hierarchical->getPath()));
     EXPECT_EQ("b", s(hierarchical->getFileName()));
+}
+
+// Longer forms of '.' and '/' in a location's UTF-8 text are no characters: they must not
+// become a separator or a ".." segment that normalisation or the file system acts on.
+TEST(URIParse, OverlongDotsAndSlashesNeitherSeparateNorClimb) {
+    auto escape = fromBytes("file:///srv/music/\xC0\xAE\xC0\xAE\xE0\x80\xAF"
+                            "etc\xE0\x80\xAF"
+                            "passwd");
+    auto climb = fromBytes("file:///srv/music/a/\xE0\x80\xAE\xE0\x80\xAE/x.flac");
+    for (const P<CURI>& u : {escape, climb}) {
+        std::string path = s(u->getPath());
+        P<IString> local = getPathes()->getLocalPath(*u, 0);
+        ASSERT_TRUE(local) << path;
+        for (const std::string& p : {path, s(local)}) {
+            EXPECT_EQ(0u, p.find("/srv/music/")) << p;
+            EXPECT_EQ(std::string::npos, p.find("/etc/")) << p;
+            EXPECT_FALSE(hasDotDotSegment(p)) << p;
+        }
+    }
+    EXPECT_EQ(0u, s(climb->getPath()).find("/srv/music/a/"));
+    EXPECT_EQ("x.flac", s(climb->getFileName()));
 }
