@@ -115,12 +115,12 @@ TEST(URIParse, PathsArePercentDecodedAndLoseDotSegments) {
         const char* path;
     } cases[] = {
         {"%c3%a9", "\xC3\xA9"},
-        // A cut-off or malformed sequence stands for itself (Latin-1).
-        {"%C3%41", "\xC3\x83"
+        // A byte that starts no character (a cut-off or malformed sequence, a surrogate) is
+        // decoded to itself: a file name's byte, not a character.
+        {"%C3%41", "\xC3"
                    "A"},
-        {"x%FF", "x\xC3\xBF"},
-        // Surrogates are no characters.
-        {"%ED%A0%80", "\xC3\xAD\xC2\xA0\xC2\x80"},
+        {"x%FF", "x\xFF"},
+        {"%ED%A0%80", "\xED\xA0\x80"},
         // Broken escapes are text.
         {"a%zz%", "a%zz%"},
         {"50%2541", "50%41"},
@@ -325,4 +325,42 @@ TEST(URIParse, OverlongDotsAndSlashesNeitherSeparateNorClimb) {
     }
     EXPECT_EQ(0u, s(climb->getPath()).find("/srv/music/a/"));
     EXPECT_EQ("x.flac", s(climb->getFileName()));
+}
+
+// A file name is bytes. Bytes that are no UTF-8 character travel as escapes in the URI's text
+// and come back unchanged in its decoded path and in the local path.
+TEST(URIParse, FileNamesThatAreNotUTF8KeepTheirBytes) {
+    P<IPathes> pathes = getPathes();
+    const std::string latin1 = "/music/caf\xE9.flac";
+    P<IURI> fromPath = pathes->getFileURI(latin1.c_str());
+    EXPECT_EQ("file:/music/caf%E9.flac", s(fromPath->toString()));
+    EXPECT_EQ("caf\xE9.flac", s(fromPath->getFileName()));
+    for (const P<IURI>& u :
+         {fromPath, P<IURI>(make<CURI>(fromPath->toString())),
+          P<IURI>(make<CURI>("file:///music/caf%E9.flac")), P<IURI>(fromBytes("file://" + latin1)),
+          P<IURI>(make<CURI>(*make<CURI>("file:///music/x"), *make<CURI>("caf%e9.flac")))}) {
+        EXPECT_EQ(latin1, s(pathes->getLocalPath(*u, 0))) << s(u->toString());
+        EXPECT_TRUE(u->toString()->endsWith("caf%E9.flac") ||
+                    u->toString()->endsWith("caf%e9.flac"))
+            << s(u->toString());
+    }
+
+    // Every byte but the separator and the terminator, in one name.
+    std::string name;
+    for (int byte = 1; byte < 256; ++byte) {
+        if (byte != '/')
+            name.push_back(static_cast<char>(byte));
+    }
+    P<IURI> odd = pathes->getFileURI(("/x/" + name).c_str());
+    auto reparsed = make<CURI>(odd->toString());
+    EXPECT_EQ("/x/" + name, s(pathes->getLocalPath(*reparsed, 0)));
+    EXPECT_EQ(name, s(reparsed->getFileName()));
+    EXPECT_EQ("/x/", s(pathes->getLocalPath(*reparsed->getParent(), 0)));
+
+    // Raw bytes that would read as dots in a reference stay one segment of odd bytes.
+    auto reference = fromBytes("\xC1\xAE\xC1\xAE/\xED\xA0\x80../x.flac");
+    reference->resolve(*make<CURI>("file:///srv/music/a/"));
+    std::string local = s(pathes->getLocalPath(*reference, 0));
+    EXPECT_EQ("/srv/music/a/\xC1\xAE\xC1\xAE/\xED\xA0\x80../x.flac", local);
+    EXPECT_FALSE(hasDotDotSegment(local));
 }

@@ -27,8 +27,10 @@ StringArg argOf(const std::string& text) {
     return StringArg(text.data(), static_cast<int32_t>(text.size()), *utf8EncodingInstance());
 }
 
+// Decoded components may hold bytes that are no characters (file names); they are taken over
+// as they are.
 std::string utf8Of(const P<IString>& text) {
-    return text ? uriText::utf8Of(*text) : std::string();
+    return text ? uriText::bytesOf(*text) : std::string();
 }
 
 // The segments of a path after one leading "/"; a final "/" ends the last segment without
@@ -59,14 +61,16 @@ CURI::CURI(const IURI& other) {
 }
 
 CURI::CURI(StringArg text) {
-    parse(uriText::utf8Of(text));
+    // Bytes of the text that are no UTF-8 character are kept as escapes, as a file name that is
+    // not UTF-8 arrives: they name a file, and none of them may act as a '.' or a '/'.
+    parse(uriText::escapeInvalidBytes(uriText::bytesOf(text)));
 }
 
 CURI::CURI(StringArg scheme, StringArg path, StringArg host, StringArg portText, StringArg userInfo,
            StringArg query, StringArg fragment)
     : m_scheme(uriText::utf8Of(scheme)), m_host(uriText::utf8Of(host)),
       m_portText(uriText::utf8Of(portText)), m_relative(m_scheme.empty()), m_hierarchical(true) {
-    std::string user = uriText::utf8Of(userInfo);
+    std::string user = uriText::bytesOf(userInfo);
     if (!user.empty())
         m_rawUserInfo = uriText::escape(user, EscapeSet::userInfo);
     if (!m_portText.empty() && !uriText::parseDecimal(m_portText, m_port))
@@ -79,7 +83,7 @@ CURI::CURI(StringArg scheme, StringArg path, StringArg host, StringArg portText,
         if (!m_portText.empty())
             m_rawAuthority += ':' + m_portText;
     }
-    std::string plainPath = uriText::utf8Of(path);
+    std::string plainPath = uriText::bytesOf(path);
     if (!plainPath.empty()) {
         // Behind an authority a path can only be absolute; "p" would otherwise run into the host.
         if (!m_host.empty() && plainPath.front() != '/')
@@ -87,8 +91,8 @@ CURI::CURI(StringArg scheme, StringArg path, StringArg host, StringArg portText,
         m_rawPath = uriText::escape(plainPath, EscapeSet::path);
         uriText::removeDotSegments(m_rawPath);
     }
-    m_rawQuery = uriText::escape(uriText::utf8Of(query), EscapeSet::queryOrFragment);
-    m_rawFragment = uriText::escape(uriText::utf8Of(fragment), EscapeSet::queryOrFragment);
+    m_rawQuery = uriText::escape(uriText::bytesOf(query), EscapeSet::queryOrFragment);
+    m_rawFragment = uriText::escape(uriText::bytesOf(fragment), EscapeSet::queryOrFragment);
     rebuildSchemeSpecificPart();
     decodeComponents();
 }
