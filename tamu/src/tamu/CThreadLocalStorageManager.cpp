@@ -10,16 +10,72 @@
 #include "tamu/platformServices.h"
 
 #include <algorithm>
+#include <mutex>
+#include <vector>
 
 namespace tamu {
+
+struct CThreadLocalStorageManager::Presence {
+    std::recursive_mutex lock;
+    CThreadLocalStorageManager* manager;
+};
+
+namespace {
+
+using Presence = CThreadLocalStorageManager::Presence;
+
+// Ends the records of the calling thread with the thread: each manager it wrote to drops the
+// thread's record and releases the objects in it. Without it a process that starts many short
+// threads keeps every record until the manager goes.
+class ThreadEnd {
+public:
+    ThreadEnd() = default;
+    ThreadEnd(const ThreadEnd&) = delete;
+    ThreadEnd& operator=(const ThreadEnd&) = delete;
+    ~ThreadEnd();
+
+    void watch(const std::shared_ptr<Presence>& presence) {
+        for (const std::shared_ptr<Presence>& known : m_managers) {
+            if (known == presence)
+                return;
+        }
+        m_managers.push_back(presence);
+    }
+
+private:
+    std::vector<std::shared_ptr<Presence>> m_managers;
+};
+
+// Trivially destructible, so it can still be read after the thread's ThreadEnd is gone: a
+// record made while the thread ends stays with its manager.
+thread_local bool t_ending = false;
+thread_local ThreadEnd t_threadEnd;
+
+ThreadEnd::~ThreadEnd() {
+    t_ending = true;
+    for (const std::shared_ptr<Presence>& presence : m_managers) {
+        // Recursive: releasing an object of the record may release the manager itself.
+        std::lock_guard<std::recursive_mutex> guard(presence->lock);
+        if (presence->manager)
+            presence->manager->removeThread(CThreadLocalStorageManager::currentThread);
+    }
+}
+
+} // namespace
 
 CThreadLocalStorageManager::CThreadLocalStorageManager(P<ISimpleThreadLocalStorage> osSlot,
                                                        P<IMutex> lock,
                                                        P<IThreadManager> threadManager)
     : m_osSlot(std::move(osSlot)), m_lock(std::move(lock)),
-      m_threadManager(std::move(threadManager)) {}
+      m_threadManager(std::move(threadManager)), m_presence(std::make_shared<Presence>()) {
+    m_presence->manager = this;
+}
 
 CThreadLocalStorageManager::~CThreadLocalStorageManager() {
+    {
+        std::lock_guard<std::recursive_mutex> guard(m_presence->lock);
+        m_presence->manager = nullptr;
+    }
     m_osSlot->setValue(nullptr);
     while (Record* record = m_records) {
         m_records = record->next;
@@ -44,6 +100,8 @@ CThreadLocalStorageManager::Record* CThreadLocalStorageManager::getRecord() {
         m_records = record;
     }
     m_osSlot->setValue(record);
+    if (!t_ending)
+        t_threadEnd.watch(m_presence);
     // Outside the lock: releasing an object may run code that uses thread-local storage.
     if (stale)
         freeRecord(stale);

@@ -4,6 +4,7 @@
 #include "tamu/P.h"
 
 #include <cstdint>
+#include <memory>
 
 namespace tamu {
 
@@ -38,8 +39,9 @@ public:
 
     // Slot numbers start at 0 and are never handed out twice.
     int32_t allocateSlot();
-    // The calling thread's record, made on first use. A record left by a finished thread with
-    // the same identifier is dropped then, so a recycled identifier starts empty.
+    // The calling thread's record, made on first use. It is dropped, its objects released, when
+    // the thread ends. A record left by a finished thread with the same identifier is dropped
+    // too, so a recycled identifier starts empty.
     Record* getRecord();
 
     uint32_t getValue(int32_t slot) const;
@@ -50,6 +52,10 @@ public:
     void clearSlot(int32_t slot);
     // Drops the record of a thread that has ended (or of the calling thread).
     void removeThread(uint64_t threadId);
+
+    // How the threads reach a manager that may be gone when they end: the pointer is cleared,
+    // under the lock, when the manager is destroyed.
+    struct Presence;
 
 private:
     const Entry* findEntry(int32_t slot) const;
@@ -62,6 +68,7 @@ private:
     P<IThreadManager> m_threadManager;
     Record* m_records = nullptr;
     int32_t m_nextSlot = 0;
+    std::shared_ptr<Presence> m_presence;
 };
 
 // The process's manager, over the platform's thread-local storage, mutex and thread manager.
