@@ -298,6 +298,7 @@ TEST(URIParse, LeadingColonEndsAnEmptyScheme) {
         EXPECT_EQ(text + 1, s(u->getPath())) << text;
         EXPECT_EQ(text + 1, s(u->getRawSchemeSpecificPart())) << text;
         EXPECT_FALSE(u->hasQuery()) << text;
+        EXPECT_EQ(text, s(u->toString()));
     }
     auto hierarchical = uri(":/a/b");
     EXPECT_FALSE(hierarchical->isRelative());

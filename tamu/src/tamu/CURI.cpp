@@ -267,7 +267,8 @@ bool CURI::authorityGiven(const IURI& uri) {
 
 std::string CURI::text() const {
     std::string text;
-    if (!m_scheme.empty())
+    // A text that began with ':' (an empty scheme) keeps it, or it would read back as relative.
+    if (!m_scheme.empty() || (!m_relative && !m_rawSchemeSpecificPart.empty()))
         text = m_scheme + ':';
     if (writesAuthority())
         text += "//" + m_rawAuthority;
