@@ -52,7 +52,7 @@ private:
 };
 
 P<CThreadLocalStorageManager> makeManager(P<IThreadManager> threads = getThreadManager()) {
-    return make<CThreadLocalStorageManager>(getSimpleThreadLocalStorageFactory()->create(),
+    return make<CThreadLocalStorageManager>(*getSimpleThreadLocalStorageFactory(),
                                             getMutexFactory()->createMutex(), threads);
 }
 

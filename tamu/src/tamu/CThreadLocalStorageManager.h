@@ -4,17 +4,18 @@
 #include "tamu/P.h"
 
 #include <cstdint>
-#include <memory>
 
 namespace tamu {
 
 class IMutex;
 class ISimpleThreadLocalStorage;
+class ISimpleThreadLocalStorageFactory;
 class IThreadManager;
 
 // Hands out thread-local slot numbers and keeps one record of slot entries per thread. A
 // thread reaches its own record through one operating-system slot, without locking; the lock
-// guards only the list of records and the slot counter.
+// guards only the list of records and the slot counter. A thread's record is dropped, its
+// objects released, when the thread ends.
 class CThreadLocalStorageManager : public CObject {
 public:
     struct Entry {
@@ -26,12 +27,14 @@ public:
         int32_t count;
         Entry* entries;
         Record* next;
+        CThreadLocalStorageManager* manager;
     };
 
     // Stands for the calling thread in removeThread.
     static constexpr uint64_t currentThread = ~uint64_t(0);
 
-    CThreadLocalStorageManager(P<ISimpleThreadLocalStorage> osSlot, P<IMutex> lock,
+    // The operating-system slot comes from `slots`, made to report the threads that end.
+    CThreadLocalStorageManager(ISimpleThreadLocalStorageFactory& slots, P<IMutex> lock,
                                P<IThreadManager> threadManager);
     CThreadLocalStorageManager(const CThreadLocalStorageManager&) = delete;
     CThreadLocalStorageManager& operator=(const CThreadLocalStorageManager&) = delete;
@@ -39,9 +42,8 @@ public:
 
     // Slot numbers start at 0 and are never handed out twice.
     int32_t allocateSlot();
-    // The calling thread's record, made on first use. It is dropped, its objects released, when
-    // the thread ends. A record left by a finished thread with the same identifier is dropped
-    // too, so a recycled identifier starts empty.
+    // The calling thread's record, made on first use. A record left by a finished thread with
+    // the same identifier is dropped then, so a recycled identifier starts empty.
     Record* getRecord();
 
     uint32_t getValue(int32_t slot) const;
@@ -53,14 +55,13 @@ public:
     // Drops the record of a thread that has ended (or of the calling thread).
     void removeThread(uint64_t threadId);
 
-    // How the threads reach a manager that may be gone when they end: the pointer is cleared,
-    // under the lock, when the manager is destroyed.
-    struct Presence;
-
 private:
     const Entry* findEntry(int32_t slot) const;
     Entry& getEntry(int32_t slot);
     Record* unlink(uint64_t threadId);
+    void unlink(Record* record);
+    // The operating system's report that a thread whose slot held `record` has ended.
+    static void threadEnded(void* record);
     static void freeRecord(Record* record);
 
     P<ISimpleThreadLocalStorage> m_osSlot;
@@ -68,7 +69,6 @@ private:
     P<IThreadManager> m_threadManager;
     Record* m_records = nullptr;
     int32_t m_nextSlot = 0;
-    std::shared_ptr<Presence> m_presence;
 };
 
 // The process's manager, over the platform's thread-local storage, mutex and thread manager.
