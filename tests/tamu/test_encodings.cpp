@@ -72,7 +72,6 @@ TEST(UTF8Encoding, StrictDecodingFollowsTheRules) {
     auto e = getUTF8Encoding();
     expectStrict(*e, {
                          {"largest code point", "\xF4\x8F\xBF\xBF", 4, 0x10FFFF},
-                         {"only 0xC0 is refused as a two-byte lead", "\xC1\x81", 2, 0x41},
                          {"stray continuation byte", "\x80", -1, 0},
                          {"lead 0xC0", "\xC0\x80", -1, 0},
                          {"above U+10FFFF", "\xF4\x90\x80\x80", -1, 0},
@@ -87,6 +86,35 @@ TEST(UTF8Encoding, StrictDecodingFollowsTheRules) {
     EXPECT_EQ(0, std::memcmp(buffer, "\xF4\x8F\xBF\xBF", 4));
     EXPECT_EQ(2, e->encodeChar(0x110000, buffer, 8, 2)); // nothing written
     EXPECT_EQ(6, e->encodeChar(0x20AC, buffer, 8, 6));   // needs 3, only 2 left
+}
+
+// Longer forms of a character, encoded surrogates and values beyond U+10FFFF are no characters:
+// strict decoding refuses them and the lenient walk skips every byte of them.
+TEST(UTF8Encoding, OverlongSurrogateAndOutOfRangeFormsAreInvalid) {
+    auto e = getUTF8Encoding();
+    expectStrict(*e, {
+                         {"'.' in two bytes", "\xC0\xAE", -1, 0},
+                         {"'n' in two bytes", "\xC1\xAE", -1, 0},
+                         {"'/' in three bytes", "\xE0\x80\xAF", -1, 0},
+                         {"U+07FF in three bytes", "\xE0\x9F\xBF", -1, 0},
+                         {"'/' in four bytes", "\xF0\x80\x80\xAF", -1, 0},
+                         {"U+FFFF in four bytes", "\xF0\x8F\xBF\xBF", -1, 0},
+                         {"high surrogate", "\xED\xA0\x80", -1, 0},
+                         {"low surrogate", "\xED\xBF\xBF", -1, 0},
+                         {"lead 0xF5", "\xF5\x80\x80\x80", -1, 0},
+                         {"smallest two-byte", "\xC2\x80", 2, 0x80},
+                         {"smallest three-byte", "\xE0\xA0\x80", 3, 0x800},
+                         {"smallest four-byte", "\xF0\x90\x80\x80", 4, 0x10000},
+                         {"below the surrogates", "\xED\x9F\xBF", 3, 0xD7FF},
+                         {"above the surrogates", "\xEE\x80\x80", 3, 0xE000},
+                     });
+    std::string bytes = "a\xC0\xAE\xC1\xAE"
+                        "b\xE0\x80\xAF\xED\xA0\x80"
+                        "c\xF4\x90\x80\x80\xF0\x80\x80\xAE";
+    EXPECT_EQ((std::vector<uint32_t>{'a', 'b', 'c'}), decodeAll(*e, bytes));
+    EXPECT_EQ(3, e->countChars(bytes.data(), size(bytes), 0));
+    EXPECT_EQ(-1, e->getCharSizeAt(bytes.data(), size(bytes), 1));
+    EXPECT_EQ(5, e->findCharStart(bytes.data(), size(bytes), 1));
 }
 
 TEST(UTF8Encoding, LenientWalkSkipsInvalidBytesBothWays) {

@@ -3,6 +3,7 @@
 #include "tamu/CURI.h"
 #include "tamu/CURIError.h"
 #include "tamu/interfaceCast.h"
+#include "tamu/platformErrors.h"
 #include "tamu/str.h"
 #include "tamu/stringConv.h"
 #include "tamu/stringParse.h"
@@ -133,4 +134,46 @@ TEST(Exceptions, CloneIsAPlainExceptionSharingTheTexts) {
     EXPECT_EQ(text(copy->getName()), "FileNotFoundError");
     EXPECT_EQ(text(copy->getMessage()), "The file 'file:/music/a%20b.flac' was not found.");
     EXPECT_STREQ(CException().clone()->what(), "");
+}
+
+namespace exception_tests {
+
+// A subclass that composes its texts after construction and ends up with nothing to say.
+class CRecomposed : public CError {
+public:
+    CRecomposed() : CError(str("first"), str("First")) {
+        setName(str(""));
+        setMessage(emptyString());
+    }
+};
+
+} // namespace exception_tests
+
+TEST(Exceptions, EmptyTextsNeverReachAHandler) {
+    const Case cases[] = {
+        {[] { throw CError(emptyString(), str("")); }, "Error", "Unspecified error"},
+        {[] { throw CObjectError(&widget, nullptr, str("")); }, "Object error",
+         "object: exception_tests::CWidget object"},
+        {[] { throw CURIError(str(""), str(""), uri()); }, "Error", "Unspecified error"},
+        // The placeholder stands for the whole message and the URI has no text.
+        {[] { throw CURIError(str("%URI%"), nullptr, make<CURI>()); }, "Error",
+         "Unspecified error"},
+        {[] { throw CFileError(str(""), uri()); }, "FileError", "Unspecified error"},
+        {[] { throw CStreamError(emptyString(), nullptr); }, "Error", "Unspecified error"},
+        {[] { throw CNoSuchObjectError(str("")); }, "Error", "No such object."},
+        {[] { throw CJsonParserError(emptyString()); }, "JSONParser Error", "Unspecified error"},
+        {[] { throw CRecomposed(); }, "Error", "Unspecified error"},
+        {[] { throwException(""); }, "Error", "Unspecified error"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        try {
+            c.raise();
+            ADD_FAILURE() << "nothing thrown";
+        } catch (const CException& e) {
+            EXPECT_EQ(text(e.getName()), c.name);
+            EXPECT_EQ(text(e.getMessage()), c.message);
+            EXPECT_STREQ(e.what(), c.message);
+        }
+    }
 }

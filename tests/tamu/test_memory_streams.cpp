@@ -152,7 +152,7 @@ TEST(MemoryStream, ClosedStreamRefusesTransfersAndNamesItsURI) {
         ADD_FAILURE() << "a closed stream read";
     } catch (const CStreamClosedError& e) {
         ASSERT_TRUE(e.getURI());
-        EXPECT_EQ("file:/a/b.bin", s(e.getURI()->toString()));
+        EXPECT_EQ("file:///a/b.bin", s(e.getURI()->toString()));
     }
 }
 

@@ -145,3 +145,29 @@ TEST_F(DiskTest, AnEncoderOpenTruncatesAndKeepsReadersOut) {
     P<ISeekableInStream> in = manager->openSeekableInStream(uri.get(), 1);
     EXPECT_EQ(in->getLength(), 4);
 }
+
+// A name that is not UTF-8 opens its own file, never the one its bytes would name after
+// being read as text (with U+FFFD, or without the odd byte).
+TEST_F(DiskTest, FileNamesThatAreNotUTF8OpenThemselves) {
+    const std::string latin1 = "caf\xE9.flac";
+    writeFile(latin1, "latin-1");
+    writeFile("caf\xEF\xBF\xBD.flac", "replacement");
+    writeFile("caf.flac", "skipped");
+    P<IStreamManager> manager = getStreamManager();
+    const std::string folderText = s(getPathes()->getFileURI(m_folder.c_str())->toString());
+    const P<IURI> uris[] = {getPathes()->getFileURI(pathOf(latin1).c_str()), pathURI(latin1),
+                            fileURI(latin1), make<CURI>((folderText + "/caf%E9.flac").c_str())};
+    for (const P<IURI>& uri : uris) {
+        P<IInStream> in = manager->openInStream(uri.get(), 1);
+        char buffer[32];
+        int32_t got = in->read(buffer, sizeof buffer);
+        EXPECT_EQ(std::string(buffer, static_cast<size_t>(got)), "latin-1") << s(uri->toString());
+    }
+
+    // Written through a URI, the file gets the very bytes of the name.
+    P<IOutStream> out = manager->openOutStream(
+        make<CURI>((folderText + "/%FF%FEnew.bin").c_str()).get(), 0, 2, false);
+    out->write("x", 1);
+    out->close();
+    EXPECT_EQ(readFile("\xFF\xFEnew.bin"), "x");
+}

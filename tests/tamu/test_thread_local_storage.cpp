@@ -1,3 +1,4 @@
+#include "tamu/CError.h"
 #include "tamu/CThreadLocalStorage.h"
 #include "tamu/CThreadLocalStorageManager.h"
 #include "tamu/IMutex.h"
@@ -7,12 +8,14 @@
 #include "tamu/IThread.h"
 #include "tamu/IThreadManager.h"
 #include "tamu/platformServices.h"
+#include "tamu/str.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <functional>
 #include <thread>
+#include <vector>
 
 using namespace tamu;
 
@@ -38,8 +41,18 @@ private:
     int* m_destroyed;
 };
 
+// Counts the objects alive, from any thread.
+class CLive : public CObject {
+public:
+    explicit CLive(std::atomic<int>& live) : m_live(live) { ++m_live; }
+    ~CLive() override { --m_live; }
+
+private:
+    std::atomic<int>& m_live;
+};
+
 P<CThreadLocalStorageManager> makeManager(P<IThreadManager> threads = getThreadManager()) {
-    return make<CThreadLocalStorageManager>(getSimpleThreadLocalStorageFactory()->create(),
+    return make<CThreadLocalStorageManager>(*getSimpleThreadLocalStorageFactory(),
                                             getMutexFactory()->createMutex(), threads);
 }
 
@@ -106,10 +119,20 @@ TEST(ThreadLocalStorage, ObjectsAreCountedAndReleasedByEveryWayOut) {
     EXPECT_EQ(first->getRefCount(), 2) << "setting the same object again must not leak";
     first = nullptr;
 
-    // clearSlot empties the slot on every thread.
-    onNewThread([&] { storage.setObject(make<CCounted>(&destroyed).get()); });
+    // clearSlot empties the slot on every thread, one that still runs included.
+    std::atomic<int> stage{0};
+    std::thread holder([&] {
+        storage.setObject(make<CCounted>(&destroyed).get());
+        stage = 1;
+        while (stage.load() != 2)
+            std::this_thread::yield();
+    });
+    while (stage.load() != 1)
+        std::this_thread::yield();
     manager->clearSlot(storage.getSlot());
     EXPECT_EQ(destroyed, 2);
+    stage = 2;
+    holder.join();
 
     storage.setObject(make<CCounted>(&destroyed).get());
     manager->removeThread(CThreadLocalStorageManager::currentThread);
@@ -117,4 +140,47 @@ TEST(ThreadLocalStorage, ObjectsAreCountedAndReleasedByEveryWayOut) {
     // A manager that goes away releases what it held.
     makeManager()->setObject(0, make<CCounted>(&destroyed).get());
     EXPECT_EQ(destroyed, 4);
+}
+
+// A thread's record goes with the thread: many short threads leave nothing behind, in a
+// manager of their own and in the process's one (which what() uses for its text).
+TEST(ThreadLocalStorageThreads, EndedThreadsReleaseTheirRecords) {
+    std::atomic<int> live{0};
+    P<CThreadLocalStorageManager> own = makeManager();
+    CThreadLocalStorage mine(own);
+    CThreadLocalStorage shared(getThreadLocalStorageManager());
+    const CError error(str(u"message \u00E9 in UTF-16"), nullptr);
+    for (int round = 0; round < 100; ++round) {
+        std::vector<std::thread> threads;
+        for (int i = 0; i < 4; ++i) {
+            threads.emplace_back([&] {
+                mine.setObject(make<CLive>(live).get());
+                shared.setObject(make<CLive>(live).get());
+                own->setObject(40, make<CLive>(live).get());
+                EXPECT_STRNE(error.what(), "");
+            });
+        }
+        for (std::thread& thread : threads)
+            thread.join();
+        ASSERT_EQ(live.load(), 0) << "round " << round;
+    }
+}
+
+// A manager that goes before a thread that wrote to it: the thread ends without touching it.
+TEST(ThreadLocalStorageThreads, AManagerMayGoBeforeItsThreads) {
+    std::atomic<int> live{0};
+    std::atomic<int> stage{0};
+    P<CThreadLocalStorageManager> manager = makeManager();
+    std::thread writer([&] {
+        manager->setObject(0, make<CLive>(live).get());
+        stage = 1;
+        while (stage.load() != 2)
+            std::this_thread::yield();
+    });
+    while (stage.load() != 1)
+        std::this_thread::yield();
+    manager = nullptr;
+    EXPECT_EQ(live.load(), 0);
+    stage = 2;
+    writer.join();
 }

@@ -1,6 +1,8 @@
 #include "tamu/CURI.h"
+#include "tamu/IPathes.h"
 #include "tamu/IString.h"
 #include "tamu/IValueList.h"
+#include "tamu/platformServices.h"
 #include "tamu/stringConv.h"
 #include "tamu/uriText.h"
 
@@ -32,6 +34,18 @@ std::string parts(const IURI& u) {
            s(u.toString());
 }
 
+P<CURI> fromBytes(const std::string& bytes) {
+    return make<CURI>(stringConv::fromUTF8(bytes.data(), static_cast<int32_t>(bytes.size())));
+}
+
+bool hasDotDotSegment(const std::string& path) {
+    for (size_t at = path.find(".."); at != std::string::npos; at = path.find("..", at + 1)) {
+        if ((at == 0 || path[at - 1] == '/') && (at + 2 == path.size() || path[at + 2] == '/'))
+            return true;
+    }
+    return false;
+}
+
 std::string resolved(const char* base, const char* reference) {
     auto uri = make<CURI>(reference);
     uri->resolve(*make<CURI>(base));
@@ -51,9 +65,11 @@ TEST(URIParse, ComponentsAndTextWrittenBack) {
         const char* text;
         const char* parts;
     } cases[] = {
-        // An empty authority is not written back, unless the path would then read as one.
+        // An empty authority is written back as it was given.
         {"file:///C:/Music/a%20b.flac",
-         "abs|file|-|-|-|-1|/C:/Music/a b.flac|-|-|file:/C:/Music/a%20b.flac"},
+         "abs|file|-|-|-|-1|/C:/Music/a b.flac|-|-|file:///C:/Music/a%20b.flac"},
+        {"file:/a", "abs|file|-|-|-|-1|/a|-|-|file:/a"},
+        {"file://", "abs|file|-|-|-|-1|-|-|-|file://"},
         {"net:////x/y", "abs|net|-|-|-|-1|//x/y|-|-|net:////x/y"},
         // An opaque part is one path: "?" and "#" in it start nothing.
         {"mailto:a@b.c?subject=x#y",
@@ -90,8 +106,8 @@ TEST(URIParse, PathsArePercentDecodedAndLoseDotSegments) {
     EXPECT_EQ("/a\xC3\xA9"
               "A.flac",
               s(u->getPath()));
-    EXPECT_EQ("file:/a%C3%A9%41.flac", s(u->toASCIIString()));
-    EXPECT_EQ("file:/a\xC3\xA9%41.flac", s(u->toUTF8String()));
+    EXPECT_EQ("file:///a%C3%A9%41.flac", s(u->toASCIIString()));
+    EXPECT_EQ("file:///a\xC3\xA9%41.flac", s(u->toUTF8String()));
     EXPECT_EQ(utf8EncodingId, u->toUTF8String()->getEncodingId());
 
     const struct {
@@ -99,12 +115,12 @@ TEST(URIParse, PathsArePercentDecodedAndLoseDotSegments) {
         const char* path;
     } cases[] = {
         {"%c3%a9", "\xC3\xA9"},
-        // A cut-off or malformed sequence stands for itself (Latin-1).
-        {"%C3%41", "\xC3\x83"
+        // A byte that starts no character (a cut-off or malformed sequence, a surrogate) is
+        // decoded to itself: a file name's byte, not a character.
+        {"%C3%41", "\xC3"
                    "A"},
-        {"x%FF", "x\xC3\xBF"},
-        // Surrogates are no characters.
-        {"%ED%A0%80", "\xC3\xAD\xC2\xA0\xC2\x80"},
+        {"x%FF", "x\xFF"},
+        {"%ED%A0%80", "\xED\xA0\x80"},
         // Broken escapes are text.
         {"a%zz%", "a%zz%"},
         {"50%2541", "50%41"},
@@ -123,7 +139,8 @@ TEST(URIParse, PathsArePercentDecodedAndLoseDotSegments) {
 TEST(URIParts, FilePartsParentAndFolder) {
     auto folder = uri("file:///a/b/");
     EXPECT_EQ("b", s(folder->getName()));
-    EXPECT_EQ("file:/a/", s(folder->getParent()->toString()));
+    EXPECT_EQ("file:///a/", s(folder->getParent()->toString()));
+    EXPECT_EQ("file:/a/", s(uri("file:/a/b/")->getParent()->toString()));
 
     auto file = uri("net://u@h:81/a%20b/archive.tar.gz?q#f");
     EXPECT_EQ(".gz", s(file->getExtension()));
@@ -177,7 +194,8 @@ TEST(URICompare, SchemeAndExtensionIgnoreCaseEqualityDoesNot) {
     EXPECT_TRUE(u->isScheme("File"));
     EXPECT_TRUE(u->isExtension(".flac"));
     EXPECT_FALSE(u->equals(*uri("file:///Music/A.FLAC")));
-    EXPECT_TRUE(uri("file:///a")->equals(*uri("file:/a")));
+    EXPECT_FALSE(uri("file:///a")->equals(*uri("file:/a")));
+    EXPECT_TRUE(uri("file:///a")->equals(*uri("file:///a")));
 }
 
 TEST(URIResolve, RFC3986NormalExamples) {
@@ -207,7 +225,10 @@ TEST(URIResolve, FileReferencesAndEdgeCases) {
         const char* reference;
         const char* expected;
     } cases[] = {
-        {"file:///a/b/x.flac", "./x/../c.flac", "file:/a/b/c.flac"},
+        {"file:///a/b/x.flac", "./x/../c.flac", "file:///a/b/c.flac"},
+        {"file:/a/b/x.flac", "c.flac", "file:/a/b/c.flac"},
+        // The reference's own empty authority replaces the base's.
+        {"net://h/a/x", "///c", "net:///c"},
         {"net://h/a/x.flac?q=1#old", "#f", "net://h/a/x.flac?q=1#f"},
         // An empty reference drops the base's fragment.
         {"net://h/a?q#old", "", "net://h/a?q"},
@@ -216,7 +237,8 @@ TEST(URIResolve, FileReferencesAndEdgeCases) {
         // A base with an authority and no path: the merged path must not run into the host.
         {"net://h?q", "./g", "net://h/g"},
         // More ".." than segments: the leading ones stay.
-        {"file:///a/b", "../../../g", "file:/../../g"},
+        {"file:///a/b", "../../../g", "file:///../../g"},
+        {"file://", "g", "file:///g"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.expected, resolved(c.base, c.reference)) << c.base << " + " << c.reference;
@@ -224,7 +246,7 @@ TEST(URIResolve, FileReferencesAndEdgeCases) {
     auto merged = make<CURI>("x%20y/%C3%A9.flac");
     merged->resolve(*make<CURI>("file:///M%C3%BCsik/a%20b/"));
     EXPECT_EQ("/M\xC3\xBCsik/a b/x y/\xC3\xA9.flac", s(merged->getPath()));
-    EXPECT_EQ("file:/M%C3%BCsik/a%20b/x%20y/%C3%A9.flac", s(merged->toASCIIString()));
+    EXPECT_EQ("file:///M%C3%BCsik/a%20b/x%20y/%C3%A9.flac", s(merged->toASCIIString()));
 
     EXPECT_EQ("net://h/c?x#y",
               s(make<CURI>(*make<CURI>("net://h/a/b"), *make<CURI>("../c?x#y"))->toString()));
@@ -239,12 +261,14 @@ TEST(URIMakeRelative, AgainstFoldersOrNotAtAll) {
         {"file:///a/x/c.flac", "file:///a/b/", "../x/c.flac"},
         {"file:///a/c.flac", "file:///a/b/d/", "../../c.flac"},
         {"net://u@h:8/a/b/c%20d.flac?q=1#f", "net://u@h:8/a/", "b/c%20d.flac?q=1#f"},
-        // Without "./" this would read back with the scheme "a".
-        {"file:///x/a:b/c", "file:///x/", "./a:b/c"},
+        // The segments as they are, nothing put in front of them.
+        {"file:///x/a:b/c", "file:///x/", "a:b/c"},
+        {"file:///x//c", "file:///x/", "/c"},
+        {"file:///a/b/", "file:///a/b/", ""},
         // Schemes compared exactly, a relative URI, no common segment: nothing changes.
-        {"file:///a/b", "FILE:///a/", "file:/a/b"},
+        {"file:///a/b", "FILE:///a/", "file:///a/b"},
         {"a/b", "a/", "a/b"},
-        {"file:///x/b", "file:///a/", "file:/x/b"},
+        {"file:///x/b", "file:///a/", "file:///x/b"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.expected, relativised(c.uri, c.base)) << c.uri << " - " << c.base;
@@ -253,14 +277,91 @@ TEST(URIMakeRelative, AgainstFoldersOrNotAtAll) {
 TEST(URIMakeRelative, ResolvingUndoesIt) {
     const char* base = "file:///music/albums/";
     for (const char* text : {"file:///music/albums/a/b.flac", "file:///music/other/y/z.flac",
-                             "file:///music/albums//b"}) {
+                             "file:///music/albums/a:b/c"}) {
         auto u = make<CURI>(text);
         std::string before = s(u->toString());
         u->makeRelative(*make<CURI>(base));
-        auto reparsed = make<CURI>(u->toString());
-        EXPECT_TRUE(reparsed->isRelative()) << text;
-        EXPECT_FALSE(reparsed->hasAuthority()) << text;
-        reparsed->resolve(*make<CURI>(base));
-        EXPECT_EQ(before, s(reparsed->toString())) << text;
+        EXPECT_TRUE(u->isRelative()) << text;
+        EXPECT_FALSE(u->hasAuthority()) << text;
+        u->resolve(*make<CURI>(base));
+        EXPECT_EQ(before, s(u->toString())) << text;
     }
+}
+
+// A ':' at the very start still ends the (empty) scheme: what follows is an opaque part.
+TEST(URIParse, LeadingColonEndsAnEmptyScheme) {
+    for (const char* text : {":abc", ":a/b?c"}) {
+        auto u = uri(text);
+        EXPECT_FALSE(u->isRelative()) << text;
+        EXPECT_FALSE(u->isHierarchical()) << text;
+        EXPECT_FALSE(u->hasScheme()) << text;
+        EXPECT_EQ(text + 1, s(u->getPath())) << text;
+        EXPECT_EQ(text + 1, s(u->getRawSchemeSpecificPart())) << text;
+        EXPECT_FALSE(u->hasQuery()) << text;
+        EXPECT_EQ(text, s(u->toString()));
+    }
+    auto hierarchical = uri(":/a/b");
+    EXPECT_FALSE(hierarchical->isRelative());
+    EXPECT_TRUE(hierarchical->isHierarchical());
+    EXPECT_EQ("/a/b", s(hierarchical->getPath()));
+    EXPECT_EQ("b", s(hierarchical->getFileName()));
+}
+
+// Longer forms of '.' and '/' in a location's UTF-8 text are no characters: they must not
+// become a separator or a ".." segment that normalisation or the file system acts on.
+TEST(URIParse, OverlongDotsAndSlashesNeitherSeparateNorClimb) {
+    auto escape = fromBytes("file:///srv/music/\xC0\xAE\xC0\xAE\xE0\x80\xAF"
+                            "etc\xE0\x80\xAF"
+                            "passwd");
+    auto climb = fromBytes("file:///srv/music/a/\xE0\x80\xAE\xE0\x80\xAE/x.flac");
+    for (const P<CURI>& u : {escape, climb}) {
+        std::string path = s(u->getPath());
+        P<IString> local = getPathes()->getLocalPath(*u, 0);
+        ASSERT_TRUE(local) << path;
+        for (const std::string& p : {path, s(local)}) {
+            EXPECT_EQ(0u, p.find("/srv/music/")) << p;
+            EXPECT_EQ(std::string::npos, p.find("/etc/")) << p;
+            EXPECT_FALSE(hasDotDotSegment(p)) << p;
+        }
+    }
+    EXPECT_EQ(0u, s(climb->getPath()).find("/srv/music/a/"));
+    EXPECT_EQ("x.flac", s(climb->getFileName()));
+}
+
+// A file name is bytes. Bytes that are no UTF-8 character travel as escapes in the URI's text
+// and come back unchanged in its decoded path and in the local path.
+TEST(URIParse, FileNamesThatAreNotUTF8KeepTheirBytes) {
+    P<IPathes> pathes = getPathes();
+    const std::string latin1 = "/music/caf\xE9.flac";
+    P<IURI> fromPath = pathes->getFileURI(latin1.c_str());
+    EXPECT_EQ("file:/music/caf%E9.flac", s(fromPath->toString()));
+    EXPECT_EQ("caf\xE9.flac", s(fromPath->getFileName()));
+    for (const P<IURI>& u :
+         {fromPath, P<IURI>(make<CURI>(fromPath->toString())),
+          P<IURI>(make<CURI>("file:///music/caf%E9.flac")), P<IURI>(fromBytes("file://" + latin1)),
+          P<IURI>(make<CURI>(*make<CURI>("file:///music/x"), *make<CURI>("caf%e9.flac")))}) {
+        EXPECT_EQ(latin1, s(pathes->getLocalPath(*u, 0))) << s(u->toString());
+        EXPECT_TRUE(u->toString()->endsWith("caf%E9.flac") ||
+                    u->toString()->endsWith("caf%e9.flac"))
+            << s(u->toString());
+    }
+
+    // Every byte but the separator and the terminator, in one name.
+    std::string name;
+    for (int byte = 1; byte < 256; ++byte) {
+        if (byte != '/')
+            name.push_back(static_cast<char>(byte));
+    }
+    P<IURI> odd = pathes->getFileURI(("/x/" + name).c_str());
+    auto reparsed = make<CURI>(odd->toString());
+    EXPECT_EQ("/x/" + name, s(pathes->getLocalPath(*reparsed, 0)));
+    EXPECT_EQ(name, s(reparsed->getFileName()));
+    EXPECT_EQ("/x/", s(pathes->getLocalPath(*reparsed->getParent(), 0)));
+
+    // Raw bytes that would read as dots in a reference stay one segment of odd bytes.
+    auto reference = fromBytes("\xC1\xAE\xC1\xAE/\xED\xA0\x80../x.flac");
+    reference->resolve(*make<CURI>("file:///srv/music/a/"));
+    std::string local = s(pathes->getLocalPath(*reference, 0));
+    EXPECT_EQ("/srv/music/a/\xC1\xAE\xC1\xAE/\xED\xA0\x80../x.flac", local);
+    EXPECT_FALSE(hasDotDotSegment(local));
 }

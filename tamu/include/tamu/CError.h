@@ -9,6 +9,12 @@ namespace tamu {
 class TAMU_API CError : public CException {
 public:
     CError(const P<IString>& message, const P<IString>& name);
+
+protected:
+    // The same fallbacks for the texts subclasses compose after construction, so that a
+    // placeholder replaced by nothing still leaves a handler something to show.
+    void setName(const P<IString>& name);
+    void setMessage(const P<IString>& message);
 };
 
 // An identifier that names no volume.

@@ -1,17 +1,18 @@
 #pragma once
 
 #include "tamu/CObject.h"
+#include "tamu/IMemoryBlock.h"
 #include "tamu/ISeekableIOStream.h"
 #include "tamu/ISeekableInStream.h"
 #include "tamu/ISeekableOutStream.h"
 #include "tamu/ISeekableStream.h"
 #include "tamu/IStreamMarker.h"
+#include "tamu/IURI.h"
 
 #include <cstdint>
 
 namespace tamu {
 
-class IMemoryBlock;
 class IMutex;
 class IString;
 

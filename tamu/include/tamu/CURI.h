@@ -106,6 +106,7 @@ private:
     // The decoded twins of every raw member, the normalised path and the file parts.
     void decodeComponents();
     void copyFrom(const IURI& other);
+    static bool authorityGiven(const IURI& uri);
     std::string text() const;
 
     // UTF-8 text; an empty string is an absent component.
@@ -135,6 +136,9 @@ private:
     std::string m_fragment;
     bool m_relative = false;
     bool m_hierarchical = false;
+    // The text had "//" before its path, so an authority is present even when it is empty
+    // ("file:///a"); writing it back keeps the text as it was given.
+    bool m_authorityGiven = false;
 };
 
 } // namespace tamu

@@ -11,7 +11,9 @@ namespace tamu {
 class IString;
 class IURI;
 
-// Translation between URIs and the paths of the local file system. Local paths are UTF-8.
+// Translation between URIs and the paths of the local file system. A local path is bytes in a
+// UTF-8 string: a file name that is not UTF-8 keeps its bytes, which travel through the URI
+// as escapes ("%E9") and come back unchanged.
 class TAMU_API IPathes : public virtual IBase {
 public:
     // Flag of getLocalPath: complete a relative path with the current folder, so the answer

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tamu/P.h"
 #include "tamu/PFrail.h"
 #include "tamu/TSimpleArray.h"
 

@@ -18,6 +18,14 @@ P<IString> orDefault(const P<IString>& text, const char (&fallback)[N]) {
 CError::CError(const P<IString>& message, const P<IString>& name)
     : CException(orDefault(name, "Error"), orDefault(message, "Unspecified error")) {}
 
+void CError::setName(const P<IString>& name) {
+    CException::setName(orDefault(name, "Error"));
+}
+
+void CError::setMessage(const P<IString>& message) {
+    CException::setMessage(orDefault(message, "Unspecified error"));
+}
+
 CInvalidVolumeIDError::CInvalidVolumeIDError(const P<IString>& volumeId)
     : CError(str("Invalid volume id: ")->concat(volumeId), str("Invalid Volume ID Error")) {}
 

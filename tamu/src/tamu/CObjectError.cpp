@@ -29,8 +29,9 @@ CObjectError::CObjectError(const IBase* object, const std::type_info* type)
 CObjectError::CObjectError(const IBase* object, const std::type_info* type,
                            const P<IString>& message)
     : CObjectError(object, type) {
-    setMessage(message && !message->isNull() ? message->replace("%OBJECTDESC%", m_objectDesc)
-                                             : m_objectDesc);
+    // An empty text selects the description, as an absent one does.
+    setMessage(message && !message->isEmpty() ? message->replace("%OBJECTDESC%", m_objectDesc)
+                                              : m_objectDesc);
 }
 
 CObjectError::CObjectError(const CObjectError& other) = default;

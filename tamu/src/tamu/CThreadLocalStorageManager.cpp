@@ -10,16 +10,42 @@
 #include "tamu/platformServices.h"
 
 #include <algorithm>
+#include <mutex>
+#include <unordered_set>
+#include <vector>
 
 namespace tamu {
 
-CThreadLocalStorageManager::CThreadLocalStorageManager(P<ISimpleThreadLocalStorage> osSlot,
+namespace {
+
+// The records of every living manager. A thread's end and its manager's destruction can meet
+// on two threads; under this lock the thread's end learns whether the record it was handed
+// still exists. Taken before a manager's own lock. Never destroyed: threads may still end while
+// the process's static objects go.
+std::mutex& registryLock() {
+    static auto* lock = new std::mutex;
+    return *lock;
+}
+
+std::unordered_set<const void*>& liveRecords() {
+    static auto* records = new std::unordered_set<const void*>;
+    return *records;
+}
+
+} // namespace
+
+CThreadLocalStorageManager::CThreadLocalStorageManager(ISimpleThreadLocalStorageFactory& slots,
                                                        P<IMutex> lock,
                                                        P<IThreadManager> threadManager)
-    : m_osSlot(std::move(osSlot)), m_lock(std::move(lock)),
+    : m_osSlot(slots.create(&CThreadLocalStorageManager::threadEnded)), m_lock(std::move(lock)),
       m_threadManager(std::move(threadManager)) {}
 
 CThreadLocalStorageManager::~CThreadLocalStorageManager() {
+    {
+        std::lock_guard<std::mutex> registry(registryLock());
+        for (Record* record = m_records; record; record = record->next)
+            liveRecords().erase(record);
+    }
     m_osSlot->setValue(nullptr);
     while (Record* record = m_records) {
         m_records = record->next;
@@ -35,13 +61,19 @@ int32_t CThreadLocalStorageManager::allocateSlot() {
 CThreadLocalStorageManager::Record* CThreadLocalStorageManager::getRecord() {
     if (auto* record = static_cast<Record*>(m_osSlot->getValue()))
         return record;
-    auto* record = new Record{m_threadManager->getCurrentThreadId(), 0, nullptr, nullptr};
+    auto* record = new Record{m_threadManager->getCurrentThreadId(), 0, nullptr, nullptr, this};
     Record* stale;
     {
-        CMutexLock guard(*m_lock);
-        stale = unlink(record->threadId);
-        record->next = m_records;
-        m_records = record;
+        std::lock_guard<std::mutex> registry(registryLock());
+        {
+            CMutexLock guard(*m_lock);
+            stale = unlink(record->threadId);
+            record->next = m_records;
+            m_records = record;
+        }
+        if (stale)
+            liveRecords().erase(stale);
+        liveRecords().insert(record);
     }
     m_osSlot->setValue(record);
     // Outside the lock: releasing an object may run code that uses thread-local storage.
@@ -101,15 +133,21 @@ void CThreadLocalStorageManager::setObject(int32_t slot, IBase* object) {
 void CThreadLocalStorageManager::clearSlot(int32_t slot) {
     if (slot < 0)
         throwArgumentError("CThreadLocalStorageManager::clearSlot");
-    CMutexLock guard(*m_lock);
-    for (Record* record = m_records; record; record = record->next) {
-        if (slot < record->count) {
-            Entry& entry = record->entries[slot];
-            entry.value = 0;
-            if (IBase* object = std::exchange(entry.object, nullptr))
-                object->release();
+    std::vector<IBase*> released;
+    {
+        CMutexLock guard(*m_lock);
+        for (Record* record = m_records; record; record = record->next) {
+            if (slot < record->count) {
+                Entry& entry = record->entries[slot];
+                entry.value = 0;
+                if (IBase* object = std::exchange(entry.object, nullptr))
+                    released.push_back(object);
+            }
         }
     }
+    // Outside the lock, which a thread's end takes after the registry's.
+    for (IBase* object : released)
+        object->release();
 }
 
 void CThreadLocalStorageManager::removeThread(uint64_t threadId) {
@@ -118,8 +156,13 @@ void CThreadLocalStorageManager::removeThread(uint64_t threadId) {
         threadId = self;
     Record* record;
     {
-        CMutexLock guard(*m_lock);
-        record = unlink(threadId);
+        std::lock_guard<std::mutex> registry(registryLock());
+        {
+            CMutexLock guard(*m_lock);
+            record = unlink(threadId);
+        }
+        if (record)
+            liveRecords().erase(record);
     }
     if (threadId == self && record == m_osSlot->getValue())
         m_osSlot->setValue(nullptr);
@@ -138,6 +181,30 @@ CThreadLocalStorageManager::Record* CThreadLocalStorageManager::unlink(uint64_t 
     return nullptr;
 }
 
+void CThreadLocalStorageManager::unlink(Record* record) {
+    for (Record** link = &m_records; *link; link = &(*link)->next) {
+        if (*link == record) {
+            *link = record->next;
+            return;
+        }
+    }
+}
+
+void CThreadLocalStorageManager::threadEnded(void* value) {
+    auto* record = static_cast<Record*>(value);
+    {
+        std::lock_guard<std::mutex> registry(registryLock());
+        // Gone with its manager, or dropped by removeThread meanwhile.
+        if (liveRecords().erase(record) == 0)
+            return;
+        CThreadLocalStorageManager& manager = *record->manager;
+        CMutexLock guard(*manager.m_lock);
+        manager.unlink(record);
+    }
+    // The record is nobody's now; what its objects' destructors do cannot reach it.
+    freeRecord(record);
+}
+
 void CThreadLocalStorageManager::freeRecord(Record* record) {
     for (int32_t i = 0; i < record->count; ++i) {
         if (IBase* object = record->entries[i].object)
@@ -150,7 +217,7 @@ void CThreadLocalStorageManager::freeRecord(Record* record) {
 P<CThreadLocalStorageManager> getThreadLocalStorageManager() {
     static int key;
     return getGlobalObject<CThreadLocalStorageManager>(&key, [] {
-        return make<CThreadLocalStorageManager>(getSimpleThreadLocalStorageFactory()->create(),
+        return make<CThreadLocalStorageManager>(*getSimpleThreadLocalStorageFactory(),
                                                 getMutexFactory()->createMutex(),
                                                 getThreadManager());
     });

@@ -9,11 +9,13 @@ namespace tamu {
 
 class IMutex;
 class ISimpleThreadLocalStorage;
+class ISimpleThreadLocalStorageFactory;
 class IThreadManager;
 
 // Hands out thread-local slot numbers and keeps one record of slot entries per thread. A
 // thread reaches its own record through one operating-system slot, without locking; the lock
-// guards only the list of records and the slot counter.
+// guards only the list of records and the slot counter. A thread's record is dropped, its
+// objects released, when the thread ends.
 class CThreadLocalStorageManager : public CObject {
 public:
     struct Entry {
@@ -25,12 +27,14 @@ public:
         int32_t count;
         Entry* entries;
         Record* next;
+        CThreadLocalStorageManager* manager;
     };
 
     // Stands for the calling thread in removeThread.
     static constexpr uint64_t currentThread = ~uint64_t(0);
 
-    CThreadLocalStorageManager(P<ISimpleThreadLocalStorage> osSlot, P<IMutex> lock,
+    // The operating-system slot comes from `slots`, made to report the threads that end.
+    CThreadLocalStorageManager(ISimpleThreadLocalStorageFactory& slots, P<IMutex> lock,
                                P<IThreadManager> threadManager);
     CThreadLocalStorageManager(const CThreadLocalStorageManager&) = delete;
     CThreadLocalStorageManager& operator=(const CThreadLocalStorageManager&) = delete;
@@ -55,6 +59,9 @@ private:
     const Entry* findEntry(int32_t slot) const;
     Entry& getEntry(int32_t slot);
     Record* unlink(uint64_t threadId);
+    void unlink(Record* record);
+    // The operating system's report that a thread whose slot held `record` has ended.
+    static void threadEnded(void* record);
     static void freeRecord(Record* record);
 
     P<ISimpleThreadLocalStorage> m_osSlot;

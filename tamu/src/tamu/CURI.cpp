@@ -27,8 +27,10 @@ StringArg argOf(const std::string& text) {
     return StringArg(text.data(), static_cast<int32_t>(text.size()), *utf8EncodingInstance());
 }
 
+// Decoded components may hold bytes that are no characters (file names); they are taken over
+// as they are.
 std::string utf8Of(const P<IString>& text) {
-    return text ? uriText::utf8Of(*text) : std::string();
+    return text ? uriText::bytesOf(*text) : std::string();
 }
 
 // The segments of a path after one leading "/"; a final "/" ends the last segment without
@@ -59,26 +61,29 @@ CURI::CURI(const IURI& other) {
 }
 
 CURI::CURI(StringArg text) {
-    parse(uriText::utf8Of(text));
+    // Bytes of the text that are no UTF-8 character are kept as escapes, as a file name that is
+    // not UTF-8 arrives: they name a file, and none of them may act as a '.' or a '/'.
+    parse(uriText::escapeInvalidBytes(uriText::bytesOf(text)));
 }
 
 CURI::CURI(StringArg scheme, StringArg path, StringArg host, StringArg portText, StringArg userInfo,
            StringArg query, StringArg fragment)
     : m_scheme(uriText::utf8Of(scheme)), m_host(uriText::utf8Of(host)),
       m_portText(uriText::utf8Of(portText)), m_relative(m_scheme.empty()), m_hierarchical(true) {
-    std::string user = uriText::utf8Of(userInfo);
+    std::string user = uriText::bytesOf(userInfo);
     if (!user.empty())
         m_rawUserInfo = uriText::escape(user, EscapeSet::userInfo);
     if (!m_portText.empty() && !uriText::parseDecimal(m_portText, m_port))
         m_port = -1;
     if (!user.empty() || !m_host.empty() || !m_portText.empty()) {
+        m_authorityGiven = true;
         if (!user.empty())
             m_rawAuthority = m_rawUserInfo + '@';
         m_rawAuthority += m_host;
         if (!m_portText.empty())
             m_rawAuthority += ':' + m_portText;
     }
-    std::string plainPath = uriText::utf8Of(path);
+    std::string plainPath = uriText::bytesOf(path);
     if (!plainPath.empty()) {
         // Behind an authority a path can only be absolute; "p" would otherwise run into the host.
         if (!m_host.empty() && plainPath.front() != '/')
@@ -86,8 +91,8 @@ CURI::CURI(StringArg scheme, StringArg path, StringArg host, StringArg portText,
         m_rawPath = uriText::escape(plainPath, EscapeSet::path);
         uriText::removeDotSegments(m_rawPath);
     }
-    m_rawQuery = uriText::escape(uriText::utf8Of(query), EscapeSet::queryOrFragment);
-    m_rawFragment = uriText::escape(uriText::utf8Of(fragment), EscapeSet::queryOrFragment);
+    m_rawQuery = uriText::escape(uriText::bytesOf(query), EscapeSet::queryOrFragment);
+    m_rawFragment = uriText::escape(uriText::bytesOf(fragment), EscapeSet::queryOrFragment);
     rebuildSchemeSpecificPart();
     decodeComponents();
 }
@@ -103,9 +108,8 @@ void CURI::parse(std::string text) {
     // segment) the delimiters below must not see.
     text = uriText::decode(text, 128);
 
-    // A text that begins with ':' has no scheme: an empty one would not be written back.
     size_t delimiter = text.find_first_of(":/?#");
-    if (delimiter != std::string::npos && delimiter > 0 && text[delimiter] == ':') {
+    if (delimiter != std::string::npos && text[delimiter] == ':') {
         m_scheme = text.substr(0, delimiter);
         m_rawSchemeSpecificPart = text.substr(delimiter + 1);
         m_relative = false;
@@ -124,6 +128,7 @@ void CURI::parse(std::string text) {
         if (part.starts_with("//")) {
             size_t end = std::min(part.find_first_of("/?#", 2), part.size());
             m_rawAuthority = part.substr(2, end - 2);
+            m_authorityGiven = true;
             splitAuthority();
             position = end;
         }
@@ -170,6 +175,7 @@ void CURI::splitAuthority() {
 }
 
 void CURI::clearAuthority() {
+    m_authorityGiven = false;
     m_rawAuthority.clear();
     m_rawUserInfo.clear();
     m_host.clear();
@@ -178,9 +184,9 @@ void CURI::clearAuthority() {
 }
 
 bool CURI::writesAuthority() const {
-    // An empty authority is left out ("file:///a" prints as "file:/a") unless the path itself
-    // begins with "//": its first segment would read back as the authority.
-    return !m_rawAuthority.empty() || m_rawPath.starts_with("//");
+    // A path that begins with "//" needs the delimiter too: its first segment would read back
+    // as the authority.
+    return m_authorityGiven || !m_rawAuthority.empty() || m_rawPath.starts_with("//");
 }
 
 void CURI::rebuildSchemeSpecificPart() {
@@ -249,11 +255,20 @@ void CURI::copyFrom(const IURI& other) {
     m_fragment = utf8Of(other.getFragment());
     m_relative = other.isRelative();
     m_hierarchical = other.isHierarchical();
+    m_authorityGiven = authorityGiven(other);
+}
+
+bool CURI::authorityGiven(const IURI& uri) {
+    if (auto* same = dynamic_cast<const CURI*>(&uri))
+        return same->m_authorityGiven;
+    // Another implementation writes an authority, empty or not, as "//" before the path.
+    return uri.isHierarchical() && utf8Of(uri.getRawSchemeSpecificPart()).starts_with("//");
 }
 
 std::string CURI::text() const {
     std::string text;
-    if (!m_scheme.empty())
+    // A text that began with ':' (an empty scheme) keeps it, or it would read back as relative.
+    if (!m_scheme.empty() || (!m_relative && !m_rawSchemeSpecificPart.empty()))
         text = m_scheme + ':';
     if (writesAuthority())
         text += "//" + m_rawAuthority;
@@ -363,8 +378,16 @@ P<IString> CURI::getRawFragment() const {
 P<IURI> CURI::getParent() const {
     if (m_folderPath.empty())
         return nullptr;
-    return make<CURI>(argOf(m_scheme), argOf(m_folderPath), argOf(m_host), argOf(m_portText),
-                      argOf(m_userInfo), argOf(m_query), argOf(m_fragment));
+    P<CURI> parent =
+        make<CURI>(argOf(m_scheme), argOf(m_folderPath), argOf(m_host), argOf(m_portText),
+                   argOf(m_userInfo), argOf(m_query), argOf(m_fragment));
+    // The parent of "file:///a/b" is "file:///a/", written the way its child was.
+    if (m_authorityGiven && !parent->m_authorityGiven) {
+        parent->m_authorityGiven = true;
+        parent->rebuildSchemeSpecificPart();
+        parent->m_schemeSpecificPart = uriText::decode(parent->m_rawSchemeSpecificPart, 0);
+    }
+    return parent;
 }
 
 P<IURI> CURI::getFolder() const {
@@ -431,15 +454,15 @@ void CURI::resolve(const IURI& base) {
 
     if (base.hasScheme())
         m_scheme = utf8Of(base.getScheme());
-    if (m_rawAuthority.empty()) {
-        if (base.hasAuthority())
-            m_rawAuthority = utf8Of(base.getRawAuthority());
+    if (!m_authorityGiven) {
+        m_rawAuthority = utf8Of(base.getRawAuthority());
+        m_authorityGiven = authorityGiven(base);
         if (m_rawPath.empty() || m_rawPath.front() != '/') {
             std::string merged = utf8Of(base.getRawPath());
             size_t slash = merged.rfind('/');
             merged.erase(slash == std::string::npos ? 0 : slash + 1);
             // Behind an authority the path is absolute even when the base has none.
-            if (merged.empty() && !m_rawAuthority.empty())
+            if (merged.empty() && m_authorityGiven)
                 merged = "/";
             merged += m_rawPath;
             uriText::removeDotSegments(merged);
@@ -474,11 +497,6 @@ void CURI::makeRelative(const IURI& base) {
     }
     if (!isFolder() && !path.empty() && path.back() == '/')
         path.pop_back();
-    // A first segment with a ':' would read back as a scheme, an empty one as the root or an
-    // authority; "./" in front keeps the text a relative path.
-    std::string_view first = std::string_view(path).substr(0, path.find('/'));
-    if (!path.empty() && (first.empty() || first.find(':') != std::string_view::npos))
-        path.insert(0, "./");
 
     m_rawPath = std::move(path);
     m_scheme.clear();

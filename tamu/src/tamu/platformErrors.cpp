@@ -9,7 +9,8 @@
 namespace tamu {
 
 void throwException(const std::string& message) {
-    throw CException(str("Error"), stringConv::fromStd(message));
+    throw CException(str("Error"),
+                     message.empty() ? str("Unspecified error") : stringConv::fromStd(message));
 }
 
 void throwSystemError(const char* messageTemplate, int errorCode) {

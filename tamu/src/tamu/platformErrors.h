@@ -7,7 +7,7 @@
 
 namespace tamu {
 
-// A CException named "Error" whose message is exactly `message`.
+// A CException named "Error" whose message is `message` ("Unspecified error" when empty).
 [[noreturn]] void throwException(const std::string& message);
 
 // A CError whose message is `messageTemplate` with "%ERRORDESC%" replaced by the system's text

@@ -25,8 +25,9 @@ struct Utf8Codec {
             cp = lead;
             return pos + 1;
         }
-        // A continuation byte cannot start a character; 0xC0 only ever starts overlong forms.
-        if (lead <= 0xC0 || lead >= 0xF8)
+        // A continuation byte cannot start a character; 0xC0 and 0xC1 only ever start overlong
+        // forms, 0xF5 and above only code points beyond U+10FFFF.
+        if (lead <= 0xC1 || lead >= 0xF5)
             return -1;
         int32_t trail;
         uint32_t value;
@@ -48,7 +49,10 @@ struct Utf8Codec {
                 return -1;
             value = (value << 6) | (next & 0x3F);
         }
-        if (value > 0x10FFFF)
+        // Only the shortest form of a character is one: a longer form of '.' or '/' must not
+        // read as a '.' or a '/' where a path is checked. Surrogates are no characters.
+        static constexpr uint32_t smallest[] = {0, 0x80, 0x800, 0x10000};
+        if (value < smallest[trail] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
             return -1;
         cp = value;
         return pos + 1 + trail;

@@ -3,6 +3,7 @@
 #include "CodePointReader.h"
 #include "unicodeCodecs.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace tamu::uriText {
@@ -114,6 +115,16 @@ void appendUTF8(std::string& out, uint32_t code) {
     out.append(reinterpret_cast<const char*>(bytes), static_cast<size_t>(codec.encodedSize(code)));
 }
 
+// The length of the valid UTF-8 character at `pos`, 0 when none starts there.
+size_t validSequenceAt(std::string_view text, size_t pos) {
+    Utf8Codec codec;
+    uint32_t code;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    int32_t end =
+        codec.decode(bytes, static_cast<int32_t>(text.size()), static_cast<int32_t>(pos), code);
+    return end < 0 ? 0 : static_cast<size_t>(end) - pos;
+}
+
 bool isDotDotSegment(const std::string& path, size_t i) {
     return (i == 0 || path[i - 1] == '/') && i + 1 < path.size() && path[i] == '.' &&
            path[i + 1] == '.' && (i + 2 == path.size() || path[i + 2] == '/');
@@ -142,16 +153,50 @@ std::string utf8Of(const StringArg& text) {
     return out;
 }
 
+std::string bytesOf(const StringArg& text) {
+    if (text.encoding().getId() != utf8EncodingId)
+        return utf8Of(text);
+    return std::string(static_cast<const char*>(text.data()),
+                       static_cast<size_t>(std::max<int32_t>(text.byteLength(), 0)));
+}
+
+std::string escapeInvalidBytes(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        size_t length = validSequenceAt(text, i);
+        if (length > 0)
+            out.append(text.substr(i, length));
+        else
+            appendEscape(out, static_cast<unsigned char>(text[i]));
+        i += length > 0 ? length : 1;
+    }
+    return out;
+}
+
 std::string escape(std::string_view text, EscapeSet set) {
     std::string_view extra = extraCharacters(set);
     std::string out;
     out.reserve(text.size());
-    for (char c : text) {
+    size_t i = 0;
+    while (i < text.size()) {
+        char c = text[i];
         auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x80 || isUnreserved(byte) || extra.find(c) != std::string_view::npos)
+        if (byte >= 0x80) {
+            size_t length = validSequenceAt(text, i);
+            if (length > 0)
+                out.append(text.substr(i, length));
+            else
+                appendEscape(out, byte);
+            i += length > 0 ? length : 1;
+            continue;
+        }
+        if (isUnreserved(byte) || extra.find(c) != std::string_view::npos)
             out.push_back(c);
         else
             appendEscape(out, byte);
+        ++i;
     }
     return out;
 }
@@ -195,11 +240,19 @@ std::string decode(std::string_view text, uint32_t threshold) {
                 escapeLength = 3 * static_cast<size_t>(trail + 1);
             }
         }
-        // A lone byte above 127 that starts no valid sequence stands for itself (U+0080..U+00FF).
-        if (code >= threshold)
+        if (code > 0x7F && escapeLength == 3) {
+            // A byte that starts no character: part of a file name that is not UTF-8. The raw
+            // form keeps it escaped, the decoded form holds the byte, so a local path made
+            // from it names the very file the escape came from.
+            if (threshold == 0)
+                out.push_back(static_cast<char>(code));
+            else
+                out.append(text.substr(i, escapeLength));
+        } else if (code >= threshold) {
             appendUTF8(out, code);
-        else
+        } else {
             out.append(text.substr(i, escapeLength));
+        }
         i += escapeLength;
     }
     return out;

@@ -33,6 +33,8 @@ std::string currentFolder() {
 P<IString> CPathes::getLocalPath(const IURI& uri, int32_t flags) const {
     if ((uri.hasScheme() && !uri.isScheme("file")) || !uri.hasPath())
         return nullptr;
+    // The decoded path holds a file name's bytes as they are, UTF-8 or not; they are joined as
+    // bytes, never decoded to characters on the way.
     P<IString> path = uri.getPath();
     if (!(flags & absolutePath) || path->startsWith("/"))
         return path;
@@ -41,13 +43,14 @@ P<IString> CPathes::getLocalPath(const IURI& uri, int32_t flags) const {
         return path;
     if (folder.back() != '/')
         folder += '/';
-    return stringConv::fromStd(folder)->concat(path);
+    return stringConv::fromStd(folder + stringConv::toStdString(*path));
 }
 
 P<IURI> CPathes::getFileURI(StringArg localPath) const {
-    P<IString> path = emptyString()->concat(localPath);
+    bool absolute = emptyString()->concat(localPath)->startsWith("/");
     // "file:" before a relative path would make an opaque URI; a relative path stays relative.
-    return make<CURI>(path->startsWith("/") ? "file" : "", path, "", "", "", "", "");
+    // The path goes in as given: bytes that are no UTF-8 character become escapes.
+    return make<CURI>(absolute ? "file" : "", localPath, "", "", "", "", "");
 }
 
 } // namespace tamu::posix

@@ -8,8 +8,13 @@ P<ISimpleThreadLocalStorage> CSimpleThreadLocalStorageFactory::create() {
     return make<CSimpleThreadLocalStorage>();
 }
 
-CSimpleThreadLocalStorage::CSimpleThreadLocalStorage() {
-    if (int error = pthread_key_create(&m_key, nullptr))
+P<ISimpleThreadLocalStorage>
+CSimpleThreadLocalStorageFactory::create(void (*onThreadEnd)(void* value)) {
+    return make<CSimpleThreadLocalStorage>(onThreadEnd);
+}
+
+CSimpleThreadLocalStorage::CSimpleThreadLocalStorage(void (*onThreadEnd)(void* value)) {
+    if (int error = pthread_key_create(&m_key, onThreadEnd))
         throwSystemError("Error allocating a thread-local index (%ERRORDESC%).", error);
 }
 

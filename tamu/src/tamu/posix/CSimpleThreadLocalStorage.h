@@ -12,12 +12,13 @@ class CSimpleThreadLocalStorageFactory : public CObject,
                                          public virtual ISimpleThreadLocalStorageFactory {
 public:
     P<ISimpleThreadLocalStorage> create() override;
+    P<ISimpleThreadLocalStorage> create(void (*onThreadEnd)(void* value)) override;
 };
 
-// One pthread key, deleted with the object.
+// One pthread key, deleted with the object; its destructor is the thread-end report.
 class CSimpleThreadLocalStorage : public CObject, public virtual ISimpleThreadLocalStorage {
 public:
-    CSimpleThreadLocalStorage();
+    explicit CSimpleThreadLocalStorage(void (*onThreadEnd)(void* value) = nullptr);
     ~CSimpleThreadLocalStorage() override;
 
     void setValue(void* value) override;
