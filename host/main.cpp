@@ -69,10 +69,12 @@ void addWorkOptions(CLI::App& command, Options& options, bool writes, bool layou
             ->check(CLI::Range(1, 4));
         command.add_option("--skip", options.skip,
                            "start at TIME: seconds, mm:ss.sss, or samples followed by 's' "
-                           "(as flac --skip)");
+                           "(as flac --skip)")
+            ->type_name("TIME");
         command.add_option("--until", options.until,
                            "stop before TIME, given as for --skip; -TIME counts from the end "
-                           "(as flac --until)");
+                           "(as flac --until)")
+            ->type_name("TIME");
     }
     command.fallthrough();
 }
