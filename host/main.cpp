@@ -67,13 +67,15 @@ void addWorkOptions(CLI::App& command, Options& options, bool writes, bool layou
             .add_option("--bytes", options.wanted.bytesPerSample,
                         "bytes per sample wanted (1 to 4)")
             ->check(CLI::Range(1, 4));
-        command.add_option("--skip", options.skip,
-                           "start at TIME: seconds, mm:ss.sss, or samples followed by 's' "
-                           "(as flac --skip)")
+        command
+            .add_option("--skip", options.skip,
+                        "start at TIME: seconds, mm:ss.sss, or samples followed by 's' "
+                        "(as flac --skip)")
             ->type_name("TIME");
-        command.add_option("--until", options.until,
-                           "stop before TIME, given as for --skip; -TIME counts from the end "
-                           "(as flac --until)")
+        command
+            .add_option("--until", options.until,
+                        "stop before TIME, given as for --skip; -TIME counts from the end "
+                        "(as flac --until)")
             ->type_name("TIME");
     }
     command.fallthrough();

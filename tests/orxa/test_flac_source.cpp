@@ -410,6 +410,40 @@ TEST_F(FlacSource, SkipWithAConverterStartsAFreshConversionAtTheTime) {
     EXPECT_TRUE(restOf(*fresh).pcm == rest.pcm);
 }
 
+// In a damaged file libFLAC's search may fail; the source then decodes from the start and still
+// lands on the sample, where the damage left one, and past the damage on the samples flac
+// decodes through it.
+TEST_F(FlacSource, SkipInADamagedFileStillLandsOnTheSample) {
+    Bytes file = readBytes(stereoFile(2.0));
+    const size_t start = firstFrameOffset(file);
+    // Frames from about 0.6 s to 1.2 s become noise without a frame sync.
+    const size_t from = start + (file.size() - start) * 3 / 10;
+    const size_t to = start + (file.size() - start) * 6 / 10;
+    for (size_t i = from; i < to; ++i)
+        file[i] = static_cast<uint8_t>(0x55 ^ (i * 7));
+    writeBytes(pathOf("damaged.flac"), file);
+    check("flac -s -d -F -f -o damaged.wav damaged.flac || true");
+    const Bytes throughErrors = wavData(readBytes(pathOf("damaged.wav")));
+
+    P<orxa::common::IAudioSource> source = this->source(pathOf("damaged.flac"), 44100, 2, 2);
+    source->open();
+    auto* report = tamu::interfaceCast<IStreamIntegrity>(source.get(), false);
+    // 30000 lies in the damage, where the search fails; the source goes on from there.
+    for (int64_t sample : {70000, 1000, 30000, 60000, 70000}) {
+        SCOPED_TRACE(sample);
+        source->skipTo(static_cast<double>(sample) / 44100);
+        P<orxa::audio::IAudioChunk> chunk = source->getNextAudioChunk();
+        ASSERT_TRUE(chunk);
+        const Bytes got(chunk->getData(), chunk->getData() + chunk->getSize());
+        if (sample < 20000 || sample > 56000) {
+            const Bytes want(throughErrors.begin() + sample * 4,
+                             throughErrors.begin() + sample * 4 + chunk->getSize());
+            EXPECT_TRUE(got == want);
+        }
+    }
+    EXPECT_EQ(report->getMD5Result(), EMD5Result::unchecked);
+}
+
 TEST_F(FlacSource, OffersTheFileTagsInTheirOrder) {
     std::string flac = encodeWithFlac(wavFile("in.wav", 44100, 6, 16, 0.2), "in.flac",
                                       "-T TITLE=Ünïcode -T ARTIST=one -T ARTIST=two");
