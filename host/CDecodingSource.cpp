@@ -8,7 +8,6 @@
 
 #include "orxa/audio/IAudioChunk.h"
 #include "orxa/common/COrxaEOFError.h"
-#include "orxa/common/IAudioSeekTable.h"
 #include "orxa/common/IAudioSource.h"
 #include "orxa/common/IAudioStreamInfo.h"
 #include "orxa/common/IOrxaPlugin.h"
@@ -88,9 +87,7 @@ void CDecodingSource::readInfo() {
         m_info.bitsPerSample = stream->getStreamBitsPerSample();
         m_info.totalSamples = stream->getStreamTotalSamples();
         m_info.duration = m_source->getDuration();
-        tamu::P<orxa::common::IAudioSeekTable> seekTable =
-            tamu::tryInterfaceCast<orxa::common::IAudioSeekTable>(m_source);
-        m_info.seekPoints = seekTable ? seekTable->getSeekPointCount() : -1;
+        m_info.seekPoints = stream->getStreamSeekPointCount();
         m_info.tags.clear();
         if (tamu::P<tamu::IConstArray> tags = stream->getStreamTags()) {
             for (int32_t i = 0; i < tags->getCount(); ++i)
@@ -182,6 +179,9 @@ std::string CDecodingSource::damage() const {
             if (int32_t crc = m_integrity->getCRCMismatchCount())
                 found.push_back(plural(crc, "frame failed its", "frames failed their") +
                                 " CRC check");
+            if (int32_t odd = m_integrity->getHeaderMismatchCount())
+                found.push_back(plural(odd, "frame disagrees", "frames disagree") +
+                                " with the stream header's layout");
             if (int32_t lost = m_integrity->getLostSyncCount())
                 found.push_back("lost sync " + plural(lost, "time", "times"));
             if (m_integrity->getMD5Result() == EMD5Result::mismatched)

@@ -33,6 +33,9 @@ public:
     // Events the decoder reported and decoded through.
     virtual int32_t getLostSyncCount() = 0;
     virtual int32_t getCRCMismatchCount() = 0;
+    // Frames whose sample rate, channel count or bit depth differ from the stream header's:
+    // either is damaged, so the delivered layout may not be the audio's own.
+    virtual int32_t getHeaderMismatchCount() = 0;
     // Samples per channel lost to those events, where the decoder can tell (a frame dropped for
     // its CRC, the gap before a regained sync); -1 when it cannot.
     virtual int64_t getLostSamples() = 0;
@@ -41,8 +44,8 @@ public:
     // True when the stream ended before the header's total (a truncated file).
     virtual bool isEndedEarly() = 0;
     virtual EMD5Result getMD5Result() = 0;
-    // The whole stream reached its end with the header's total, without a lost-sync or CRC
-    // event, and the MD5 matched where it was checked.
+    // The whole stream reached its end with the header's total, without a lost-sync, CRC or
+    // header-mismatch event, and the MD5 matched where it was checked.
     virtual bool isIntact() = 0;
 };
 

@@ -3,7 +3,9 @@
 #include "orxa/audio/IAudioChunk.h"
 #include "orxa/common/COrxaError.h"
 #include "orxa/common/IPluginHost.h"
+#include "orxa/common/IStreamPicture.h"
 #include "orxa/common/hostLogging.h"
+#include "orxa/flac/CEncoderMetadata.h"
 #include "orxa/flac/pcmPacking.h"
 #include "tamu/CException.h"
 #include "tamu/CStringFormat.h"
@@ -12,10 +14,14 @@
 #include "tamu/IMemoryManager.h"
 #include "tamu/ISeekableOutStream.h"
 #include "tamu/IStreamManager.h"
+#include "tamu/IString.h"
+#include "tamu/stringConv.h"
 
 #include <climits>
+#include <cmath>
 #include <exception>
 #include <new>
+#include <stdexcept>
 
 namespace orxa::flac {
 
@@ -40,11 +46,23 @@ constexpr int64_t otherBitRate = 800000;
 
 } // namespace
 
+struct CFLACFormat::Settings {
+    std::vector<std::string> tags;
+    std::vector<CEncoderMetadata::Picture> pictures;
+    int32_t padding = 0;
+    int32_t level = -1;
+    double seekSeconds = 0.0;
+    int64_t seekTotal = 0;
+    bool verify = false;
+    int64_t totalEstimate = 0;
+};
+
 CFLACFormat::CFLACFormat(common::IPluginHost* host, const tamu::P<tamu::IString>& pluginName,
                          const tamu::P<tamu::IString>& location, int32_t sampleRate,
                          int32_t channels, int32_t bytesPerSample)
     : m_uri(tamu::make<tamu::CURI>(*location)), m_host(host), m_sampleRate(sampleRate),
-      m_channels(channels), m_bytesPerSample(bytesPerSample), m_pluginName(pluginName) {}
+      m_channels(channels), m_bytesPerSample(bytesPerSample), m_pluginName(pluginName),
+      m_settings(std::make_unique<Settings>()) {}
 
 CFLACFormat::~CFLACFormat() {
     try {
@@ -104,12 +122,25 @@ void CFLACFormat::startEncoder() {
     FLAC__stream_encoder_set_sample_rate(m_encoder, static_cast<uint32_t>(m_sampleRate));
     FLAC__stream_encoder_set_bits_per_sample(m_encoder,
                                              static_cast<uint32_t>(m_bytesPerSample) * 8);
-    if (m_channels == 2)
-        FLAC__stream_encoder_set_do_mid_side_stereo(m_encoder, true);
-    FLAC__stream_encoder_set_max_lpc_order(m_encoder, maxLpcOrder);
-    FLAC__stream_encoder_set_min_residual_partition_order(m_encoder, residualPartitionOrder);
-    FLAC__stream_encoder_set_max_residual_partition_order(m_encoder, residualPartitionOrder);
-    FLAC__stream_encoder_set_blocksize(m_encoder, blockSize);
+    const Settings& settings = *m_settings;
+    if (settings.level >= 0) {
+        FLAC__stream_encoder_set_compression_level(m_encoder,
+                                                   static_cast<uint32_t>(settings.level));
+    } else {
+        if (m_channels == 2)
+            FLAC__stream_encoder_set_do_mid_side_stereo(m_encoder, true);
+        FLAC__stream_encoder_set_max_lpc_order(m_encoder, maxLpcOrder);
+        FLAC__stream_encoder_set_min_residual_partition_order(m_encoder, residualPartitionOrder);
+        FLAC__stream_encoder_set_max_residual_partition_order(m_encoder, residualPartitionOrder);
+        FLAC__stream_encoder_set_blocksize(m_encoder, blockSize);
+    }
+    FLAC__stream_encoder_set_verify(m_encoder, settings.verify);
+    if (settings.totalEstimate > 0)
+        FLAC__stream_encoder_set_total_samples_estimate(
+            m_encoder, static_cast<FLAC__uint64>(settings.totalEstimate));
+    m_metadata = makeMetadata();
+    if (m_metadata)
+        FLAC__stream_encoder_set_metadata(m_encoder, m_metadata->blocks(), m_metadata->count());
     if (FLAC__stream_encoder_init_stream(m_encoder, &writeCallback, &seekCallback, &tellCallback,
                                          nullptr, this) != FLAC__STREAM_ENCODER_INIT_STATUS_OK)
         log(tamu::formatString("CFLACFormat: error init stream (%s)", locationText()));
@@ -141,6 +172,8 @@ void CFLACFormat::close() {
         FLAC__stream_encoder_delete(m_encoder);
         m_encoder = nullptr;
     }
+    // The encoder is gone, and with it the last reader of the blocks.
+    m_metadata.reset();
 }
 
 tamu::P<tamu::IURI> CFLACFormat::getURI() {
@@ -191,8 +224,138 @@ void CFLACFormat::writeAudioChunk(const tamu::P<audio::IAudioChunk>& chunk) {
                                                                static_cast<uint32_t>(frames))) {
         log(tamu::formatString("CFLACFormat: error process interleaved (%s)", locationText()));
         // The file lacks this audio now; the host must learn that it is incomplete.
-        throw common::COrxaError(tamu::str("error during FLAC encoding"));
+        throw common::COrxaError(encodingFailure());
     }
+}
+
+tamu::P<tamu::IString> CFLACFormat::encodingFailure() const {
+    if (m_encoder && FLAC__stream_encoder_get_state(m_encoder) ==
+                         FLAC__STREAM_ENCODER_VERIFY_MISMATCH_IN_AUDIO_DATA) {
+        FLAC__uint64 sample = 0;
+        uint32_t frame = 0, channel = 0, offset = 0;
+        FLAC__int32 expected = 0, got = 0;
+        FLAC__stream_encoder_get_verify_decoder_error_stats(m_encoder, &sample, &frame, &channel,
+                                                            &offset, &expected, &got);
+        return tamu::formatString("error during FLAC encoding: verification failed at sample %lld "
+                                  "(channel %d: %d written, %d decoded)",
+                                  static_cast<long long>(sample), static_cast<int32_t>(channel),
+                                  static_cast<int32_t>(expected), static_cast<int32_t>(got));
+    }
+    return tamu::str("error during FLAC encoding");
+}
+
+void CFLACFormat::requireNotStarted(const char* method) const {
+    if (m_encoder)
+        throw common::COrxaError(
+            tamu::formatString("CFLACFormat::%s() - encoder settings go before open (%s is open)",
+                               tamu::stringConv::fromUTF8(method), locationText()));
+}
+
+void CFLACFormat::addTag(const tamu::P<tamu::IString>& tag) {
+    requireNotStarted("addTag");
+    const std::string text = tag ? tamu::stringConv::toStdString(*tag) : std::string();
+    const size_t equals = text.find('=');
+    if (equals == std::string::npos || !isVorbisFieldName(text.substr(0, equals)))
+        throw common::COrxaError(tamu::formatString(
+            "CFLACFormat::addTag() - not NAME=value with a Vorbis comment field name: %s",
+            tamu::stringConv::fromStd(text)));
+    m_settings->tags.push_back(text);
+}
+
+void CFLACFormat::clearTags() {
+    requireNotStarted("clearTags");
+    m_settings->tags.clear();
+}
+
+void CFLACFormat::addPicture(common::IStreamPicture* picture) {
+    requireNotStarted("addPicture");
+    if (!picture)
+        throw common::COrxaError(tamu::str("CFLACFormat::addPicture() - no picture"));
+    CEncoderMetadata::Picture fields;
+    fields.type = picture->getPictureType();
+    // The picture types of ID3v2 APIC, which FLAC takes over.
+    if (fields.type < 0 || fields.type > 20)
+        throw common::COrxaError(tamu::formatString(
+            "CFLACFormat::addPicture() - picture type %d outside 0 to 20", fields.type));
+    if (tamu::P<tamu::IString> mime = picture->getMimeType())
+        fields.mimeType = tamu::stringConv::toStdString(*mime);
+    if (tamu::P<tamu::IString> description = picture->getDescription())
+        fields.description = tamu::stringConv::toStdString(*description);
+    fields.width = static_cast<uint32_t>(std::max(0, picture->getWidth()));
+    fields.height = static_cast<uint32_t>(std::max(0, picture->getHeight()));
+    fields.depth = static_cast<uint32_t>(std::max(0, picture->getDepth()));
+    fields.colours = static_cast<uint32_t>(std::max(0, picture->getColours()));
+    if (tamu::P<tamu::IMemoryBlock> data = picture->getData())
+        fields.data.assign(data->getData(), data->getData() + data->getSize());
+    // libFLAC's own rules, checked now so that open does not fail for them later.
+    try {
+        CEncoderMetadata check;
+        check.addPicture(fields);
+    } catch (const std::invalid_argument& e) {
+        throw common::COrxaError(tamu::formatString("CFLACFormat::addPicture() - %s",
+                                                    tamu::stringConv::fromUTF8(e.what())));
+    }
+    m_settings->pictures.push_back(std::move(fields));
+}
+
+void CFLACFormat::setPadding(int32_t bytes) {
+    requireNotStarted("setPadding");
+    // A metadata block's length has 24 bits.
+    if (bytes < 0 || bytes > (1 << 24) - 1)
+        throw common::COrxaError(tamu::formatString(
+            "CFLACFormat::setPadding() - %d bytes outside 0 to 16777215", bytes));
+    m_settings->padding = bytes;
+}
+
+void CFLACFormat::setCompressionLevel(int32_t level) {
+    requireNotStarted("setCompressionLevel");
+    if (level < -1 || level > 8)
+        throw common::COrxaError(tamu::formatString(
+            "CFLACFormat::setCompressionLevel() - level %d outside 0 to 8 (-1: fixed settings)",
+            level));
+    m_settings->level = level;
+}
+
+void CFLACFormat::setSeekPoints(double seconds, int64_t totalSamples) {
+    requireNotStarted("setSeekPoints");
+    if (!(seconds >= 0.0) || !std::isfinite(seconds) || totalSamples < 0)
+        throw common::COrxaError(tamu::str(
+            "CFLACFormat::setSeekPoints() - seconds and total samples must not be negative"));
+    m_settings->seekSeconds = seconds;
+    m_settings->seekTotal = totalSamples;
+}
+
+void CFLACFormat::setVerify(bool verify) {
+    requireNotStarted("setVerify");
+    m_settings->verify = verify;
+}
+
+void CFLACFormat::setTotalSamplesEstimate(int64_t samples) {
+    requireNotStarted("setTotalSamplesEstimate");
+    if (samples < 0)
+        throw common::COrxaError(tamu::str(
+            "CFLACFormat::setTotalSamplesEstimate() - the estimate must not be negative"));
+    m_settings->totalEstimate = samples;
+}
+
+std::unique_ptr<CEncoderMetadata> CFLACFormat::makeMetadata() const {
+    const Settings& settings = *m_settings;
+    const auto samplesApart =
+        static_cast<uint64_t>(std::llround(settings.seekSeconds * m_sampleRate));
+    const bool seekPoints = samplesApart > 0 && settings.seekTotal > 0;
+    if (settings.tags.empty() && settings.pictures.empty() && settings.padding == 0 && !seekPoints)
+        return nullptr;
+    auto metadata = std::make_unique<CEncoderMetadata>();
+    // libFLAC writes its vendor string into the tag block it is given, as into its own.
+    metadata->addTags(settings.tags);
+    for (const CEncoderMetadata::Picture& picture : settings.pictures)
+        metadata->addPicture(picture);
+    if (seekPoints)
+        metadata->addSeekPoints(static_cast<uint32_t>(std::min<uint64_t>(samplesApart, UINT32_MAX)),
+                                static_cast<uint64_t>(settings.seekTotal));
+    if (settings.padding > 0)
+        metadata->addPadding(static_cast<uint32_t>(settings.padding));
+    return metadata;
 }
 
 FLAC__StreamEncoderWriteStatus CFLACFormat::writeCallback(const FLAC__StreamEncoder*,

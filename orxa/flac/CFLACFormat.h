@@ -1,12 +1,16 @@
 #pragma once
 
 #include "orxa/common/IAudioFormat.h"
+#include "orxa/common/IEncoderSettings.h"
 #include "tamu/CObject.h"
 
 // libFLAC's encoder type is an anonymous struct, which cannot be declared ahead.
 #include <FLAC/stream_encoder.h>
 
 #include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace tamu {
 class ISeekableOutStream;
@@ -19,10 +23,14 @@ class IPluginHost;
 
 namespace orxa::flac {
 
+class CEncoderMetadata;
+
 // Encodes the audio chunks a host writes into a FLAC file. libFLAC writes, seeks and tells
 // through the format's callbacks and rewrites STREAMINFO at the start of the file when the
 // encoder is finished, so the output must be seekable. One thread at a time drives a format.
-class CFLACFormat : public tamu::CObject, public virtual common::IAudioFormat {
+class CFLACFormat : public tamu::CObject,
+                    public virtual common::IAudioFormat,
+                    public virtual common::IEncoderSettings {
 public:
     CFLACFormat(common::IPluginHost* host, const tamu::P<tamu::IString>& pluginName,
                 const tamu::P<tamu::IString>& location, int32_t sampleRate, int32_t channels,
@@ -48,7 +56,26 @@ public:
     // COrxaError when the format is not open or libFLAC refuses the audio.
     void writeAudioChunk(const tamu::P<audio::IAudioChunk>& chunk) override;
 
+    void addTag(const tamu::P<tamu::IString>& tag) override;
+    void clearTags() override;
+    void addPicture(common::IStreamPicture* picture) override;
+    void setPadding(int32_t bytes) override;
+    void setCompressionLevel(int32_t level) override;
+    void setSeekPoints(double seconds, int64_t totalSamples) override;
+    void setVerify(bool verify) override;
+    void setTotalSamplesEstimate(int64_t samples) override;
+
 private:
+    // What a host set through IEncoderSettings; the defaults write the fixed stream.
+    struct Settings;
+
+    // COrxaError naming `method` once the encoder has begun.
+    void requireNotStarted(const char* method) const;
+    // The blocks the settings ask for, or null when they ask for none.
+    std::unique_ptr<CEncoderMetadata> makeMetadata() const;
+    // The text of a refused write: libFLAC's verify failure names its sample.
+    tamu::P<tamu::IString> encodingFailure() const;
+
     // libFLAC's callbacks; the client data is the format. None of them throws.
     static FLAC__StreamEncoderWriteStatus writeCallback(const FLAC__StreamEncoder*,
                                                         const FLAC__byte buffer[], size_t bytes,
@@ -75,6 +102,8 @@ private:
     bool m_isFinished = false;
     tamu::P<tamu::IString> m_pluginName;
     FLAC__StreamEncoder* m_encoder = nullptr;
+    std::unique_ptr<Settings> m_settings;
+    std::unique_ptr<CEncoderMetadata> m_metadata;
 };
 
 } // namespace orxa::flac

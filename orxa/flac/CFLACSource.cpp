@@ -3,6 +3,7 @@
 #include "orxa/audio/CAudioChunk.h"
 #include "orxa/common/COrxaEOFError.h"
 #include "orxa/common/COrxaError.h"
+#include "orxa/common/CStreamPicture.h"
 #include "orxa/common/IPluginHost.h"
 #include "orxa/common/hostLogging.h"
 #include "orxa/flac/pcmPacking.h"
@@ -90,7 +91,6 @@ void CFLACSource::open() {
     m_seekedToEnd = false;
     m_metadataKnown = false;
     m_position = 0;
-    m_seekPoints = 0;
 
     // What a failed open left behind goes first, so it cannot leak or answer for this file.
     deleteDecoder();
@@ -105,12 +105,19 @@ void CFLACSource::open() {
     m_fileBitsPerSample = 0;
     m_totalSamples = 0;
     m_tags = nullptr;
+    m_vendor = nullptr;
+    std::fill(std::begin(m_md5), std::end(m_md5), uint8_t{0});
+    m_blockSizes[0] = m_blockSizes[1] = 0;
+    m_frameSizes[0] = m_frameSizes[1] = 0;
+    m_seekPoints = 0;
+    m_pictures.clear();
     m_md5Active = m_checkMD5;
     m_streamInfoBlocks = 0;
     m_streamInfoDamage = nullptr;
     m_md5IsZero = true;
     m_lostSyncCount = 0;
     m_crcMismatchCount = 0;
+    m_headerMismatchCount = 0;
     m_lostSamples = 0;
     m_nextSample = 0;
     m_streamEnded = false;
@@ -123,6 +130,8 @@ void CFLACSource::open() {
             "CFLACSource::open() - failed to read metadata in %s", locationText()));
     FLAC__stream_decoder_set_metadata_respond(m_decoder, FLAC__METADATA_TYPE_VORBIS_COMMENT);
     FLAC__stream_decoder_set_metadata_respond(m_decoder, FLAC__METADATA_TYPE_SEEKTABLE);
+    if (m_readPictures)
+        FLAC__stream_decoder_set_metadata_respond(m_decoder, FLAC__METADATA_TYPE_PICTURE);
     FLAC__stream_decoder_set_md5_checking(m_decoder, m_md5Active);
     if (initStream() != FLAC__STREAM_DECODER_INIT_STATUS_OK)
         throw common::COrxaError(tamu::formatString(
@@ -134,7 +143,10 @@ void CFLACSource::open() {
             "CFLACSource::open() - failed to read metadata in %s", locationText()));
     m_metadataKnown = true;
 
-    // A header that contradicts itself would make every later answer about the stream a guess.
+    // A header that contradicts itself would make every later answer about the stream a guess;
+    // without one (its block type damaged) there is no layout to decode into at all.
+    if (m_streamInfoBlocks == 0)
+        m_streamInfoDamage = "no STREAMINFO block";
     if (m_streamInfoDamage) {
         tamu::P<tamu::IString> damage = tamu::stringConv::fromUTF8(m_streamInfoDamage);
         close();
@@ -321,10 +333,6 @@ bool CFLACSource::probeSeekable() {
     } catch (...) {
         return false;
     }
-}
-
-int32_t CFLACSource::getSeekPointCount() {
-    return m_seekPoints;
 }
 
 FLAC__StreamDecoderSeekStatus CFLACSource::seekCallback(const FLAC__StreamDecoder*,
@@ -521,6 +529,49 @@ tamu::P<tamu::IConstArray> CFLACSource::getStreamTags() {
     return m_tags ? m_tags : tamu::make<tamu::CConstArray>();
 }
 
+tamu::P<tamu::IString> CFLACSource::getStreamVendor() {
+    return m_vendor;
+}
+
+void CFLACSource::getStreamMD5(uint8_t signature[16]) {
+    std::copy(std::begin(m_md5), std::end(m_md5), signature);
+}
+
+int32_t CFLACSource::getStreamMinBlockSize() {
+    return m_blockSizes[0];
+}
+
+int32_t CFLACSource::getStreamMaxBlockSize() {
+    return m_blockSizes[1];
+}
+
+int32_t CFLACSource::getStreamMinFrameSize() {
+    return m_frameSizes[0];
+}
+
+int32_t CFLACSource::getStreamMaxFrameSize() {
+    return m_frameSizes[1];
+}
+
+int32_t CFLACSource::getStreamSeekPointCount() {
+    return m_seekPoints;
+}
+
+void CFLACSource::setPictureReading(bool read) {
+    m_readPictures = read;
+}
+
+int32_t CFLACSource::getStreamPictureCount() {
+    return static_cast<int32_t>(m_pictures.size());
+}
+
+tamu::P<common::IStreamPicture> CFLACSource::getStreamPicture(int32_t index) {
+    if (index < 0 || index >= getStreamPictureCount())
+        throw common::COrxaError(tamu::formatString(
+            "CFLACSource::getStreamPicture() - no picture %d in %s", index, locationText()));
+    return m_pictures[static_cast<size_t>(index)];
+}
+
 void CFLACSource::setMD5Checking(bool check) {
     m_checkMD5 = check;
 }
@@ -543,6 +594,10 @@ int32_t CFLACSource::getLostSyncCount() {
 
 int32_t CFLACSource::getCRCMismatchCount() {
     return m_crcMismatchCount;
+}
+
+int32_t CFLACSource::getHeaderMismatchCount() {
+    return m_headerMismatchCount;
 }
 
 int64_t CFLACSource::getLostSamples() {
@@ -571,7 +626,8 @@ common::IStreamIntegrity::EMD5Result CFLACSource::getMD5Result() {
 bool CFLACSource::isIntact() {
     settleEnd();
     return m_streamEnded && !m_seeked && !m_endedEarly && m_lostSyncCount == 0 &&
-           m_crcMismatchCount == 0 && m_lostSamples == 0 && m_md5Result != EMD5Result::mismatched;
+           m_crcMismatchCount == 0 && m_headerMismatchCount == 0 && m_lostSamples == 0 &&
+           m_md5Result != EMD5Result::mismatched;
 }
 
 const char* CFLACSource::streamInfoDamage(const FLAC__StreamMetadata_StreamInfo& info) {
@@ -604,15 +660,6 @@ void CFLACSource::metadataCallback(const FLAC__StreamDecoder*, const FLAC__Strea
     // Read again after a rewind: the first reading stands.
     if (source->m_metadataKnown)
         return;
-    if (metadata->type == FLAC__METADATA_TYPE_SEEKTABLE) {
-        const FLAC__StreamMetadata_SeekTable& table = metadata->data.seek_table;
-        source->m_seekPoints = static_cast<int32_t>(std::count_if(
-            table.points, table.points + table.num_points,
-            [](const FLAC__StreamMetadata_SeekPoint& point) {
-                return point.sample_number != FLAC__STREAM_METADATA_SEEKPOINT_PLACEHOLDER;
-            }));
-        return;
-    }
     source->takeMetadata(*metadata);
 }
 
@@ -669,6 +716,10 @@ FLAC__StreamDecoderWriteStatus CFLACSource::writeFrame(const FLAC__Frame& frame,
                 channelData[c] = m_silence.data();
         }
         const int32_t shift = 8 * bytes - static_cast<int32_t>(frame.header.bits_per_sample);
+        if (static_cast<int32_t>(frame.header.channels) != m_fileChannels ||
+            static_cast<int32_t>(frame.header.bits_per_sample) != m_fileBitsPerSample ||
+            static_cast<int32_t>(frame.header.sample_rate) != m_fileSampleRate)
+            ++m_headerMismatchCount;
 
         tamu::P<tamu::IMemoryBlock> block =
             m_host->getMemoryManager()->allocate(frames * channels * bytes);
@@ -710,6 +761,34 @@ void CFLACSource::takeMetadata(const FLAC__StreamMetadata& metadata) {
                               .get());
             }
             m_tags = tamu::make<tamu::CConstArray>(tags.get());
+            m_vendor = tamu::stringConv::fromUTF8(
+                reinterpret_cast<const char*>(comments.vendor_string.entry),
+                static_cast<int32_t>(comments.vendor_string.length));
+            return;
+        }
+        if (metadata.type == FLAC__METADATA_TYPE_SEEKTABLE) {
+            const FLAC__StreamMetadata_SeekTable& table = metadata.data.seek_table;
+            m_seekPoints = 0;
+            for (uint32_t i = 0; i < table.num_points; ++i)
+                m_seekPoints +=
+                    table.points[i].sample_number != FLAC__STREAM_METADATA_SEEKPOINT_PLACEHOLDER;
+            return;
+        }
+        if (metadata.type == FLAC__METADATA_TYPE_PICTURE) {
+            const FLAC__StreamMetadata_Picture& picture = metadata.data.picture;
+            common::CStreamPicture::Fields fields;
+            fields.type = static_cast<int32_t>(picture.type);
+            fields.mimeType = tamu::stringConv::fromUTF8(picture.mime_type);
+            fields.description =
+                tamu::stringConv::fromUTF8(reinterpret_cast<const char*>(picture.description));
+            fields.width = static_cast<int32_t>(picture.width);
+            fields.height = static_cast<int32_t>(picture.height);
+            fields.depth = static_cast<int32_t>(picture.depth);
+            fields.colours = static_cast<int32_t>(picture.colors);
+            fields.data = m_host->getMemoryManager()->allocate(
+                static_cast<int32_t>(std::min<FLAC__uint32>(picture.data_length, INT32_MAX)));
+            std::copy_n(picture.data, fields.data->getSize(), fields.data->getData());
+            m_pictures.push_back(tamu::make<common::CStreamPicture>(std::move(fields)));
             return;
         }
         if (metadata.type != FLAC__METADATA_TYPE_STREAMINFO)
@@ -723,6 +802,11 @@ void CFLACSource::takeMetadata(const FLAC__StreamMetadata& metadata) {
         m_streamInfoDamage = streamInfoDamage(info);
         m_md5IsZero = std::all_of(std::begin(info.md5sum), std::end(info.md5sum),
                                   [](FLAC__byte b) { return b == 0; });
+        std::copy(std::begin(info.md5sum), std::end(info.md5sum), std::begin(m_md5));
+        m_blockSizes[0] = static_cast<int32_t>(info.min_blocksize);
+        m_blockSizes[1] = static_cast<int32_t>(info.max_blocksize);
+        m_frameSizes[0] = static_cast<int32_t>(info.min_framesize);
+        m_frameSizes[1] = static_cast<int32_t>(info.max_framesize);
         m_fileSampleRate = static_cast<int32_t>(info.sample_rate);
         m_fileChannels = static_cast<int32_t>(info.channels);
         m_fileBitsPerSample = static_cast<int32_t>(info.bits_per_sample);

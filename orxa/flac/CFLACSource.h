@@ -1,6 +1,5 @@
 #pragma once
 
-#include "orxa/common/IAudioSeekTable.h"
 #include "orxa/common/IAudioSource.h"
 #include "orxa/common/IAudioStreamInfo.h"
 #include "orxa/common/IStreamIntegrity.h"
@@ -22,7 +21,8 @@ class IURI;
 
 namespace orxa::common {
 class IPluginHost;
-}
+class IStreamPicture;
+} // namespace orxa::common
 
 namespace orxa::samplerateconverter {
 class CSampleRateConverter;
@@ -37,8 +37,7 @@ namespace orxa::flac {
 class CFLACSource : public tamu::CObject,
                     public virtual common::IAudioSource,
                     public virtual common::IAudioStreamInfo,
-                    public virtual common::IStreamIntegrity,
-                    public virtual common::IAudioSeekTable {
+                    public virtual common::IStreamIntegrity {
 public:
     CFLACSource(common::IPluginHost* host, const tamu::P<tamu::IString>& pluginName,
                 const tamu::P<tamu::IString>& location, int32_t sampleRate, int32_t channels,
@@ -78,6 +77,16 @@ public:
     int32_t getStreamBitsPerSample() override;
     int64_t getStreamTotalSamples() override;
     tamu::P<tamu::IConstArray> getStreamTags() override;
+    tamu::P<tamu::IString> getStreamVendor() override;
+    void getStreamMD5(uint8_t signature[16]) override;
+    int32_t getStreamMinBlockSize() override;
+    int32_t getStreamMaxBlockSize() override;
+    int32_t getStreamMinFrameSize() override;
+    int32_t getStreamMaxFrameSize() override;
+    int32_t getStreamSeekPointCount() override;
+    void setPictureReading(bool read) override;
+    int32_t getStreamPictureCount() override;
+    tamu::P<common::IStreamPicture> getStreamPicture(int32_t index) override;
 
     void setMD5Checking(bool check) override;
     bool getMD5Checking() override;
@@ -85,6 +94,7 @@ public:
     int64_t getExpectedSamples() override;
     int32_t getLostSyncCount() override;
     int32_t getCRCMismatchCount() override;
+    int32_t getHeaderMismatchCount() override;
     int64_t getLostSamples() override;
     bool isStreamEnded() override;
     bool isEndedEarly() override;
@@ -152,6 +162,13 @@ private:
     int32_t m_fileBitsPerSample = 0;
     int64_t m_totalSamples = 0;
     tamu::P<tamu::IConstArray> m_tags;
+    tamu::P<tamu::IString> m_vendor;
+    uint8_t m_md5[16] = {};
+    int32_t m_blockSizes[2] = {};
+    int32_t m_frameSizes[2] = {};
+    int32_t m_seekPoints = 0;
+    bool m_readPictures = false;
+    std::vector<tamu::P<common::IStreamPicture>> m_pictures;
     // The end of the stream is handed out in steps: the converter's remainder, then one empty
     // pointer, then COrxaEOFError.
     bool m_converterDrained = false;
@@ -164,6 +181,7 @@ private:
     bool m_md5IsZero = true;
     int32_t m_lostSyncCount = 0;
     int32_t m_crcMismatchCount = 0;
+    int32_t m_headerMismatchCount = 0;
     int64_t m_lostSamples = 0;
     // The sample number the next frame should start at; a later one shows dropped frames.
     int64_t m_nextSample = 0;
@@ -180,10 +198,6 @@ private:
     // Stands in for channels a frame lacks; only grown, so steady decoding allocates nothing.
     std::vector<int32_t> m_silence;
 
-public:
-    int32_t getSeekPointCount() override;
-
-private:
     static FLAC__StreamDecoderSeekStatus seekCallback(const FLAC__StreamDecoder*,
                                                       FLAC__uint64 offset, void* self);
     static FLAC__StreamDecoderTellStatus tellCallback(const FLAC__StreamDecoder*,
@@ -212,7 +226,6 @@ private:
     bool m_metadataKnown = false;
     // The stream position, in samples per channel, at the end of the last decoded frame.
     int64_t m_position = 0;
-    int32_t m_seekPoints = 0;
 };
 
 } // namespace orxa::flac

@@ -1,6 +1,5 @@
 #include "flacTestSupport.h"
 
-#include "orxa/common/IAudioSeekTable.h"
 #include "orxa/common/IAudioStreamInfo.h"
 #include "orxa/common/IStreamIntegrity.h"
 #include "tamu/IConstArray.h"
@@ -324,9 +323,9 @@ TEST_F(FlacSource, SkipsToTheExactSampleForwardAndBack) {
         auto* report = tamu::interfaceCast<IStreamIntegrity>(source.get(), false);
         report->setMD5Checking(true);
         source->open();
-        auto* points = tamu::interfaceCast<orxa::common::IAudioSeekTable>(source.get(), false);
-        ASSERT_NE(points, nullptr);
-        EXPECT_EQ(points->getSeekPointCount(), *table ? 0 : 1);
+        auto* info = tamu::interfaceCast<orxa::common::IAudioStreamInfo>(source.get(), false);
+        ASSERT_NE(info, nullptr);
+        EXPECT_EQ(info->getStreamSeekPointCount(), *table ? 0 : 1);
         EXPECT_EQ(report->getMD5Result(), EMD5Result::pending);
 
         // In samples: inside a frame, a boundary, back to the start, back inside, the last one.

@@ -12,6 +12,8 @@
 
 #include <chrono>
 #include <cstring>
+#include <functional>
+#include <initializer_list>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -125,10 +127,51 @@ TEST_F(DiskTest, EndOfFileSkipAndSeekPastTheEnd) {
     EXPECT_EQ(stream->read(buffer, 4), 0);
     stream->skipFully(5);
     EXPECT_EQ(stream->getPosition(), 30);
-    EXPECT_THROW(stream->seekRelative(-31), CInvalidArgError);
     stream->seekFromEnd(-3);
     EXPECT_EQ(stream->read(buffer, 16), 3);
     EXPECT_EQ(buffer[2], '9');
+}
+
+// A system error, as for any positioning the file refuses; the stream stays where it was.
+TEST_F(DiskTest, SeekingBeforeTheStartFailsAsThePlatformDoes) {
+    writeFile("ten", "0123456789");
+    auto stream = make<CDiskIOStream>(fileURI("ten").get(), 0, 1, readWrite, false);
+    stream->seek(4);
+    const std::string beforeStart =
+        "An attempt was made to move the file pointer before the beginning of the file.";
+    for (auto move : std::initializer_list<std::function<void()>>{
+             [&] { stream->seek(-1); }, [&] { stream->seekRelative(-5); },
+             [&] { stream->seekFromEnd(-11); }, [&] { stream->skipFully(-5); }}) {
+        try {
+            move();
+            ADD_FAILURE() << "moved before the start";
+        } catch (const CObjectError& error) {
+            ADD_FAILURE() << "an argument error: " << error.what();
+        } catch (const CError& error) {
+            EXPECT_EQ(s(error.getMessage()), beforeStart);
+        }
+        EXPECT_EQ(stream->getPosition(), 4);
+    }
+    char byte = 0;
+    EXPECT_EQ(stream->read(&byte, 1), 1);
+    EXPECT_EQ(byte, '4');
+}
+
+// skip stops at the end of the file: moving forwards it takes what is left, and from beyond
+// the end it goes back to the end and answers the distance, below zero.
+TEST_F(DiskTest, SkipIsCutToTheEndFromEitherSide) {
+    writeFile("ten", "0123456789");
+    auto stream = make<CDiskInStream>(fileURI("ten").get(), 1);
+    stream->seek(14);
+    EXPECT_EQ(stream->skip(3), -4);
+    EXPECT_EQ(stream->getPosition(), 10);
+    EXPECT_EQ(stream->skipPartial(3), 0);
+    stream->seek(6);
+    EXPECT_EQ(stream->skip(-2), -2);
+    EXPECT_EQ(stream->getPosition(), 4);
+    EXPECT_EQ(stream->skip(2), 2);
+    stream->skipFully(-6);
+    EXPECT_EQ(stream->getPosition(), 0);
 }
 
 TEST_F(DiskTest, FilesBeyondFourGigabytesKeepTheirFullPositionsLengthAndHoles) {

@@ -105,3 +105,60 @@ TEST(GlobalMutex, LockFileNameCannotLeaveItsDirectory) {
     const std::string path = posix::CGlobalMutexImpl::getLockFilePath("../a/b");
     EXPECT_EQ(path.find('/', path.rfind("tamu.mutex.")), std::string::npos) << path;
 }
+
+TEST(GlobalMutexThreads, ObjectsOfOneNameShareOwnershipWithinTheProcess) {
+    const std::string name = uniqueName("one-record");
+    posix::CMutexFactory factory;
+    P<IMutex> a = factory.createGlobalMutex(name);
+    P<IMutex> b = factory.createGlobalMutex(name);
+    P<IMutex> c = factory.createGlobalMutex(name);
+    a->lock();
+    ASSERT_TRUE(b->tryLock(200)) << "the owning thread is refused through a second object";
+    b->lock();
+    // Ownership belongs to the thread: no object of the name lets another thread in.
+    for (IMutex* other : {a.get(), b.get(), c.get()})
+        EXPECT_FALSE(otherThreadCanLock(*other, 20));
+
+    // Another process waits as long as any level is held, whichever object gave it.
+    auto childCanLock = [&] {
+        const pid_t child = fork();
+        if (child == 0) {
+            posix::CMutexFactory own;
+            P<IMutex> mutex = own.createGlobalMutex(name);
+            _exit(mutex->tryLock(50) ? 0 : 1);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    };
+    EXPECT_FALSE(childCanLock());
+    a->unlock();
+    b->unlock();
+    EXPECT_FALSE(otherThreadCanLock(*c, 20));
+    EXPECT_FALSE(childCanLock());
+    b->unlock();
+    EXPECT_TRUE(otherThreadCanLock(*c, 1000));
+    EXPECT_TRUE(childCanLock());
+
+    // The record outlives the objects that made it only while one of them is left.
+    a = nullptr;
+    b = nullptr;
+    EXPECT_TRUE(otherThreadCanLock(*c, 1000));
+    P<IMutex> d = factory.createGlobalMutex(name);
+    c->lock();
+    EXPECT_TRUE(d->tryLock(0));
+    d->unlock();
+    c->unlock();
+}
+
+TEST(GlobalMutex, NamesSharingALockFileShareTheRecord) {
+    // "x/y" and "x_y" name one lock file; the owner must not deadlock against itself.
+    const std::string base = uniqueName("alias");
+    posix::CMutexFactory factory;
+    P<IMutex> slash = factory.createGlobalMutex(base + "/y");
+    P<IMutex> underscore = factory.createGlobalMutex(base + "_y");
+    slash->lock();
+    EXPECT_TRUE(underscore->tryLock(100));
+    underscore->unlock();
+    slash->unlock();
+}

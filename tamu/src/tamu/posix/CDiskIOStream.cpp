@@ -13,13 +13,13 @@
 #include "tamu/interfaceCast.h"
 #include "tamu/platformServices.h"
 #include "tamu/posix/diskErrors.h"
+#include "tamu/posix/shareLocks.h"
 #include "tamu/str.h"
 #include "tamu/stringConv.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,14 +41,6 @@ int openFile(const std::string& path, int flags) {
     return descriptor;
 }
 
-bool lockFile(int descriptor, int lockKind) {
-    int result;
-    do {
-        result = ::flock(descriptor, lockKind | LOCK_NB);
-    } while (result < 0 && errno == EINTR);
-    return result == 0;
-}
-
 // A writer kept waiting is worth one line to the host, not one per attempt.
 void logLockWait(const IURI& uri, bool gaveUp) {
     P<ILogManager> log = getLogManager();
@@ -61,9 +53,10 @@ void logLockWait(const IURI& uri, bool gaveUp) {
                          formatString("CDiskIOStream: %s is in use, retrying", uri.toString()));
 }
 
-// Opens and locks the file, the lock retried for writers; closes what it opened on failure.
-// Answers the descriptor or -1 with errno set.
-int openLocked(const IURI& uri, const std::string& path, int flags, int lockKind, int retries) {
+// Opens the file and takes its share-mode locks, retried for writers; closes what it opened
+// on failure. Answers the descriptor, or -1 with errno set (EWOULDBLOCK when refused).
+int openLocked(const IURI& uri, const std::string& path, int flags, bool reads, bool writes,
+               int32_t shareKind, int retries) {
     const int budget = retries;
     for (;;) {
         int descriptor = openFile(path, flags);
@@ -75,12 +68,16 @@ int openLocked(const IURI& uri, const std::string& path, int flags, int lockKind
             errno = EISDIR;
             return -1;
         }
-        if (lockKind == 0 || lockFile(descriptor, lockKind))
+        // Devices and pipes are not shared out; they are what they are to every opener.
+        if (!S_ISREG(info.st_mode))
             return descriptor;
-        int error = errno;
+        const ShareLocks locks = takeShareLocks(descriptor, reads, writes, shareKind);
+        if (locks == ShareLocks::held || locks == ShareLocks::unsupported)
+            return descriptor;
+        int error = locks == ShareLocks::refused ? EWOULDBLOCK : errno;
         ::close(descriptor);
-        if (error != EWOULDBLOCK || retries == 0) {
-            if (error == EWOULDBLOCK && budget > 0)
+        if (locks != ShareLocks::refused || retries == 0) {
+            if (locks == ShareLocks::refused && budget > 0)
                 logLockWait(uri, true);
             errno = error;
             return -1;
@@ -99,20 +96,8 @@ CDiskIOStream::CDiskIOStream(const IURI* uri, int32_t shareKind, int32_t creatio
     if (!m_uri || (m_uri->hasScheme() && !m_uri->isScheme("file")) || !m_uri->hasPath())
         throw CFileNotFoundError(m_uri);
 
-    int lockKind;
-    switch (shareKind) {
-    case 0:
-        lockKind = LOCK_EX;
-        break;
-    case 1:
-        lockKind = LOCK_SH;
-        break;
-    case 2:
-        lockKind = 0;
-        break;
-    default:
+    if (shareKind < 0 || shareKind > 2)
         throw CInvalidArgError(this, nullptr, nullptr);
-    }
     // Truncation waits until the lock is held: the file may belong to someone else until then.
     int flags = O_CLOEXEC;
     switch (creationKind) {
@@ -145,9 +130,10 @@ CDiskIOStream::CDiskIOStream(const IURI* uri, int32_t shareKind, int32_t creatio
         throw CFileNotFoundError(m_uri);
     std::string path = stringConv::toStdString(*localPath);
 
-    bool writing = (accessFlags & writeAccess) != 0;
-    int descriptor =
-        openLocked(*m_uri, path, flags, lockKind, writing && lockKind != 0 ? lockRetries : 0);
+    const bool reading = (accessFlags & readAccess) != 0;
+    const bool writing = (accessFlags & writeAccess) != 0;
+    int descriptor = openLocked(*m_uri, path, flags, reading, writing, shareKind,
+                                writing && shareKind != 2 ? lockRetries : 0);
     if (descriptor < 0)
         throwOpenError(errno, m_uri);
     // A descriptor without write access cannot truncate; the path can, given the permission.
@@ -248,11 +234,10 @@ void CDiskIOStream::readFully(void* buffer, int32_t count) {
 
 int32_t CDiskIOStream::skip(int32_t count) {
     CMutexLock lock(*m_lock);
-    checkCount(count, "CDiskIOStream::skip");
-    int64_t left = std::max<int64_t>(0, getLength() - getPosition());
-    int32_t taken = static_cast<int32_t>(std::min<int64_t>(count, left));
+    // From beyond the end, what is left is below zero: the move goes back to the end.
+    const int64_t taken = std::min<int64_t>(count, getLength() - getPosition());
     moveTo(taken, SEEK_CUR);
-    return taken;
+    return static_cast<int32_t>(std::max<int64_t>(taken, INT32_MIN));
 }
 
 int32_t CDiskIOStream::skipPartial(int32_t count) {
@@ -260,8 +245,6 @@ int32_t CDiskIOStream::skipPartial(int32_t count) {
 }
 
 void CDiskIOStream::skipFully(int32_t count) {
-    CMutexLock lock(*m_lock);
-    checkCount(count, "CDiskIOStream::skipFully");
     moveTo(count, SEEK_CUR);
 }
 
@@ -310,14 +293,24 @@ void CDiskIOStream::resetToMarker(IStreamMarker& marker) {
 
 int64_t CDiskIOStream::moveTo(int64_t offset, int whence) const {
     CMutexLock lock(*m_lock);
-    off_t position = ::lseek(checkedDescriptor(), offset, whence);
-    if (position < 0) {
-        // A target before the start of the file.
-        if (errno == EINVAL)
-            throw CInvalidArgError(this, str("CDiskIOStream::seek"), str("offset"));
-        throwIOError(errno, m_uri);
+    const int descriptor = checkedDescriptor();
+    off_t position = ::lseek(descriptor, offset, whence);
+    if (position >= 0)
+        return position;
+    const int error = errno;
+    // EINVAL also means a target beyond the largest file the file system holds.
+    if (error == EINVAL) {
+        off_t from = 0;
+        struct stat info;
+        if (whence == SEEK_CUR)
+            from = ::lseek(descriptor, 0, SEEK_CUR);
+        else if (whence == SEEK_END)
+            from = ::fstat(descriptor, &info) == 0 ? info.st_size : -1;
+        off_t target;
+        if (from >= 0 && !__builtin_add_overflow(from, offset, &target) && target < 0)
+            throwSeekBeforeStart();
     }
-    return position;
+    throwIOError(error, m_uri);
 }
 
 void CDiskIOStream::seek(int64_t position) {

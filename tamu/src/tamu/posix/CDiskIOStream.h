@@ -23,10 +23,12 @@ namespace tamu::posix {
 // isClosed and getURI holds the stream's mutex. Positions are not limited to the length: seeking
 // past the end is allowed, and writing there leaves a hole that reads as zeros.
 //
-// Other opens of the same file are kept out with advisory locks (flock), taken when the file
-// is opened and held until it is closed: shareKind 0 takes an exclusive lock, 1 a shared one,
-// 2 none. When the lock is refused to an open that wants to write (shareKind 0 or 1), it is
-// tried again 12 times, 250 ms apart; other opens fail at once.
+// Share modes hold between the opens of a regular file, in one process or several: shareKind 0
+// lets other opens do nothing, 1 lets them read, 2 lets them read and write, and an open is
+// refused when an open already there does not let it have its access, or has an access the
+// new one does not let it have. The locks that say so are taken at open and vanish with the
+// descriptor (see shareLocks.h). A refused open that wants to write and keeps writers out
+// (shareKind 0 or 1) is tried again 12 times, 250 ms apart; other opens fail at once.
 class CDiskIOStream : public CObject,
                       public virtual ISeekableIOStream,
                       public virtual ISeekableInStream,
@@ -73,9 +75,10 @@ public:
     // 0 at the end of the file, and past it.
     int32_t read(void* buffer, int32_t count) override;
     int32_t readPartial(void* buffer, int32_t count) override;
-    // Moves on without looking at the length, as seekRelative does.
+    // Moves on without looking at the length, as seekRelative does; a negative count moves back.
     void skipFully(int32_t count) override;
-    // Stops at the end of the file and answers how far it went.
+    // As skipFully, but a move that would pass the end of the file is cut to end there; answers
+    // how far it went. From beyond the end, that is back to the end, a negative distance.
     int32_t skip(int32_t count) override;
     int32_t skipPartial(int32_t count) override;
     bool isEOF() const override;
@@ -88,7 +91,9 @@ public:
     P<IStreamMarker> createMarker() override;
     void resetToMarker(IStreamMarker& marker) override;
 
-    // Any position from 0 up, the end of the file no limit.
+    // Any position from 0 up, the end of the file no limit. A target before the start is a
+    // CError ("An attempt was made to move the file pointer before the beginning of the file.");
+    // the position stays.
     void seek(int64_t position) override;
     void seekFromEnd(int64_t offset) override;
     void seekRelative(int64_t offset) override;

@@ -3,7 +3,6 @@
 #include "tamu/CObject.h"
 #include "tamu/IMutex.h"
 
-#include <pthread.h>
 #include <string>
 #include <time.h>
 
@@ -11,8 +10,10 @@ namespace tamu::posix {
 
 // A system-wide mutex: an exclusive flock on a lock file named after the mutex. The kernel
 // drops the lock when its owner dies, so a mutex abandoned by a crashed process is simply
-// taken over. Threads of one process share the file lock through one object and are kept
-// apart by an in-process re-entrant mutex; the file lock is taken by the outermost lock only.
+// taken over. A named mutex is owned by a thread, whichever object of the name it locks
+// through: all objects of one lock file in a process share one record (the descriptor that
+// holds the file lock, the owning thread, the depth), the file lock is taken by the outermost
+// lock only, and the other threads of the process wait on the record.
 class CGlobalMutexImpl : public CObject, public virtual IMutex {
 public:
     // `name` in UTF-8.
@@ -26,19 +27,11 @@ public:
     // Where the lock file of a mutex with this name lives.
     static std::string getLockFilePath(const std::string& name);
 
-private:
-    enum class Entry { timedOut, reentered, acquired };
-    // In-process ownership; `deadline` null waits without limit.
-    Entry enter(const timespec* deadline);
-    void leave();
+    struct Record;
 
+private:
     std::string m_name;
-    int m_fd = -1;
-    pthread_mutex_t m_stateLock = PTHREAD_MUTEX_INITIALIZER;
-    pthread_cond_t m_released;
-    bool m_owned = false;
-    pthread_t m_owner{};
-    int m_depth = 0;
+    Record* m_record;
 };
 
 } // namespace tamu::posix
