@@ -202,6 +202,13 @@ void CFLACSource::skipTo(double seconds) {
     const double exact = seconds * m_streamSampleRate;
     const int64_t target = exact >= 0x1p62 ? (int64_t{1} << 62) : std::llround(exact);
 
+    const bool pastEnd = m_totalSamples > 0 && target >= m_totalSamples;
+    // Refused before anything moves, so the source stays where it was.
+    if (!m_seekable && !pastEnd && target < nextChunkStart())
+        throw common::COrxaError(tamu::formatString(
+            "CFLACSource::skipTo() - cannot go back in a stream that cannot seek (%s)",
+            locationText()));
+
     m_seeked = true;
     m_endDelivered = false;
     m_converterDrained = false;
@@ -209,20 +216,14 @@ void CFLACSource::skipTo(double seconds) {
     // Whatever the converter holds belongs before the jump.
     if (m_converter)
         m_converter->reset(seconds);
-    if (m_totalSamples > 0 && target >= m_totalSamples) {
+    if (pastEnd) {
         dropReadyFrames();
         m_seekedToEnd = true;
-        return;
-    }
-    if (m_seekable) {
+    } else if (m_seekable) {
         seekTo(target);
-        return;
+    } else {
+        decodeForwardTo(target);
     }
-    if (target < nextChunkStart())
-        throw common::COrxaError(tamu::formatString(
-            "CFLACSource::skipTo() - cannot go back in a stream that cannot seek (%s)",
-            locationText()));
-    decodeForwardTo(target);
 }
 
 void CFLACSource::seekTo(int64_t target) {
