@@ -14,6 +14,7 @@
 #include "orxa/common/IStreamIntegrity.h"
 #include "orxa/common/workerOptions.h"
 #include "tamu/IConstArray.h"
+#include "tamu/IMemoryBlock.h"
 #include "tamu/IString.h"
 #include "tamu/interfaceCast.h"
 #include "tamu/stringConv.h"
@@ -86,6 +87,7 @@ void CDecodingSource::readInfo() {
         m_info.bitsPerSample = stream->getStreamBitsPerSample();
         m_info.totalSamples = stream->getStreamTotalSamples();
         m_info.duration = m_source->getDuration();
+        m_info.seekPoints = stream->getStreamSeekPointCount();
         m_info.tags.clear();
         if (tamu::P<tamu::IConstArray> tags = stream->getStreamTags()) {
             for (int32_t i = 0; i < tags->getCount(); ++i)
@@ -103,8 +105,23 @@ Layout CDecodingSource::resolve(const Layout& wanted) const {
                   wanted.bytesPerSample ? wanted.bytesPerSample : own.bytesPerSample};
 }
 
+void CDecodingSource::restrictTo(const Span& span) {
+    m_span = span;
+    m_remaining = span.framesAt(m_info.sampleRate, m_layout.sampleRate);
+    if (span.first == 0)
+        return;
+    CJobError::about(m_path, m_openPath, [&] {
+        m_source->skipTo(static_cast<double>(span.first) / m_info.sampleRate);
+        std::string failure = CHostLog::takeThreadFailure();
+        if (!failure.empty())
+            throw CJobError(m_path, CJobError::naming(failure, m_openPath, m_path));
+    });
+}
+
 tamu::P<orxa::audio::IAudioChunk> CDecodingSource::next() {
     return CJobError::about(m_path, m_openPath, [&]() -> tamu::P<orxa::audio::IAudioChunk> {
+        if (m_remaining == 0)
+            return {};
         tamu::P<orxa::audio::IAudioChunk> chunk;
         try {
             chunk = m_source->getNextAudioChunk();
@@ -114,8 +131,19 @@ tamu::P<orxa::audio::IAudioChunk> CDecodingSource::next() {
         std::string failure = CHostLog::takeThreadFailure();
         if (!failure.empty())
             throw CJobError(m_path, CJobError::naming(failure, m_openPath, m_path));
-        if (chunk)
-            m_framesDelivered += chunk->getSize() / m_layout.frameBytes();
+        if (!chunk)
+            return chunk;
+        int64_t frames = chunk->getSize() / m_layout.frameBytes();
+        if (m_remaining >= 0) {
+            // The end of the span falls inside this chunk: the rest is not delivered.
+            if (frames > m_remaining) {
+                frames = m_remaining;
+                chunk->getMemoryBlock()->setSize(static_cast<int32_t>(frames) *
+                                                 m_layout.frameBytes());
+            }
+            m_remaining -= frames;
+        }
+        m_framesDelivered += frames;
         return chunk;
     });
 }
@@ -159,7 +187,7 @@ std::string CDecodingSource::damage() const {
             if (m_integrity->getMD5Result() == EMD5Result::mismatched)
                 found.push_back("MD5 signature mismatch");
         });
-    } else if (expected > 0 && m_layout.sampleRate == m_info.sampleRate &&
+    } else if (expected > 0 && m_span.isWhole() && m_layout.sampleRate == m_info.sampleRate &&
                m_framesDelivered < expected) {
         decoded = m_framesDelivered;
     }

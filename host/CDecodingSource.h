@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Layout.h"
+#include "span.h"
 
 #include "tamu/P.h"
 
@@ -28,6 +29,8 @@ struct StreamInfo {
     int32_t bitsPerSample = 0;
     int64_t totalSamples = 0;
     double duration = 0.0;
+    // -1 when the source does not tell.
+    int32_t seekPoints = -1;
     std::vector<std::string> tags;
 };
 
@@ -49,6 +52,9 @@ public:
     // The layout of every chunk.
     const Layout& layout() const { return m_layout; }
 
+    // Delivers only `span` from here on: the source moves to its start, and the chunks end
+    // with it. Throws CJobError about the file.
+    void restrictTo(const Span& span);
     // The next chunk, empty at the end. Throws CJobError about the file.
     tamu::P<orxa::audio::IAudioChunk> next();
     // Throws CJobError when closing reports a decoding error.
@@ -69,6 +75,9 @@ private:
     tamu::P<orxa::common::IAudioSource> m_source;
     tamu::P<orxa::common::IStreamIntegrity> m_integrity;
     int64_t m_framesDelivered = 0;
+    Span m_span;
+    // Frames of the span still to deliver; -1 when it runs to the end.
+    int64_t m_remaining = -1;
     StreamInfo m_info;
     Layout m_layout;
 };

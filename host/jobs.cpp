@@ -93,6 +93,18 @@ void judge(const JobContext& context, const std::string& file, const std::string
     console::error(file, "warning: " + damage);
 }
 
+// The span the job asks for, placed in the source's stream, the source moved to it.
+Span applySpan(const JobContext& context, const Job& job, CDecodingSource& source) {
+    if (!context.skip && !context.until)
+        return {};
+    const StreamInfo& info = source.info();
+    Span span = CJobError::about(job.input, [&] {
+        return Span::resolve(context.skip, context.until, info.sampleRate, info.totalSamples);
+    });
+    source.restrictTo(span);
+    return span;
+}
+
 double durationOf(const StreamInfo& info) {
     if (info.duration > 0.0 && info.duration < 1e12)
         return info.duration;
@@ -177,12 +189,19 @@ double decodeFile(const JobContext& context, const Job& job, const Layout& wante
     CInputFile input(job.input);
     CDecodingSource source(*context.plugin, input, wanted, context.checkMD5);
     const Layout& layout = source.layout();
+    const Span span = applySpan(context, job, source);
 
     auto output =
         CJobError::about(job.output, [&] { return std::make_unique<CDecodeOutput>(job); });
     const StreamInfo& info = source.info();
     // Only the file's own rate makes the promised length exact.
-    int64_t frames = layout.sampleRate == info.sampleRate ? info.totalSamples : 0;
+    int64_t frames = 0;
+    if (layout.sampleRate == info.sampleRate) {
+        if (span.end >= 0)
+            frames = span.end - span.first;
+        else if (info.totalSamples > 0)
+            frames = std::max<int64_t>(0, info.totalSamples - span.first);
+    }
     std::unique_ptr<CPcmSink> sink = CJobError::about(job.output, [&] {
         return makePcmSink(job.kind, output->fd(), layout.sampleRate, layout.channels,
                            layout.bytesPerSample, frames);
@@ -263,6 +282,7 @@ double transcodeFile(const JobContext& context, const Job& job, const Layout& wa
     CInputFile input(job.input);
     CDecodingSource source(*context.plugin, input, wanted, context.checkMD5);
     const Layout& layout = source.layout();
+    applySpan(context, job, source);
     CEncodingTarget target(*context.plugin, job, layout);
 
     CProgressSlot slot(progress, job.input, durationOf(source.info()));
@@ -326,6 +346,9 @@ std::string describeFile(const JobContext& context, const std::string& path) {
         line("total samples", "unknown");
         line("duration", "unknown");
     }
+    if (info.seekPoints >= 0)
+        line("seek points", info.seekPoints > 0 ? std::to_string(info.seekPoints)
+                                                : std::string("0 (seeks by searching)"));
     line("tags", std::to_string(info.tags.size()));
     for (const std::string& tag : info.tags)
         text += "    " + tag + "\n";

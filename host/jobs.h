@@ -3,10 +3,12 @@
 #include "Layout.h"
 #include "channelLayout.h"
 #include "pcmSinks.h"
+#include "span.h"
 
 #include "tamu/P.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,9 @@ struct JobContext {
     bool throughErrors = false;
     // How `encode` orders an input's channels, when the user said.
     channelLayout::Request channelMap;
+    // The part of each input that `decode` and `transcode` keep; the whole when not given.
+    std::optional<SpanTime> skip;
+    std::optional<SpanTime> until;
 };
 
 struct Job {

@@ -39,6 +39,8 @@ struct Options {
     int jobs = 0;
     Layout wanted;
     std::string channelMap;
+    std::string skip;
+    std::string until;
 };
 
 void addWorkOptions(CLI::App& command, Options& options, bool writes, bool layout) {
@@ -65,6 +67,16 @@ void addWorkOptions(CLI::App& command, Options& options, bool writes, bool layou
             .add_option("--bytes", options.wanted.bytesPerSample,
                         "bytes per sample wanted (1 to 4)")
             ->check(CLI::Range(1, 4));
+        command
+            .add_option("--skip", options.skip,
+                        "start at TIME: seconds, mm:ss.sss, or samples followed by 's' "
+                        "(as flac --skip)")
+            ->type_name("TIME");
+        command
+            .add_option("--until", options.until,
+                        "stop before TIME, given as for --skip; -TIME counts from the end "
+                        "(as flac --until)")
+            ->type_name("TIME");
     }
     command.fallthrough();
 }
@@ -131,6 +143,10 @@ int run(const std::string& name, const Options& options) {
     context.quiet = options.quiet;
     context.checkMD5 = !options.noMD5;
     context.throughErrors = options.throughErrors;
+    if (!options.skip.empty())
+        context.skip = SpanTime::parse(options.skip, "--skip", false);
+    if (!options.until.empty())
+        context.until = SpanTime::parse(options.until, "--until", true);
     if (!options.channelMap.empty()) {
         try {
             context.channelMap = channelLayout::parseRequest(options.channelMap);

@@ -17,7 +17,7 @@ public:
         matched = 1,    // the whole stream was decoded and its audio has the header's signature
         mismatched = 2, // the whole stream was decoded and its audio differs
         unchecked = 3,  // not asked for, the header's signature is zero, or the stream was not
-                        // decoded whole (it ended early, or a frame was lost)
+                        // decoded whole (it ended early, a frame was lost, or skipTo moved it)
     };
 
     // Before open: check the decoded audio against the header's MD5 signature. Off by default,

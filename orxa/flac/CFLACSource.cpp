@@ -24,7 +24,10 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
+#include <cstring>
 #include <iterator>
+#include <string>
 
 namespace orxa::flac {
 
@@ -83,6 +86,11 @@ void CFLACSource::open() {
     log(hostLevelProgress, tamu::formatString("CFLACSource: trying to open %s", locationText()));
 
     m_inStream = tamu::getStreamManager()->openSeekableInStream(m_uri.get(), 1);
+    m_seekable = probeSeekable();
+    m_seeked = false;
+    m_seekedToEnd = false;
+    m_metadataKnown = false;
+    m_position = 0;
 
     // What a failed open left behind goes first, so it cannot leak or answer for this file.
     deleteDecoder();
@@ -125,9 +133,7 @@ void CFLACSource::open() {
     if (m_readPictures)
         FLAC__stream_decoder_set_metadata_respond(m_decoder, FLAC__METADATA_TYPE_PICTURE);
     FLAC__stream_decoder_set_md5_checking(m_decoder, m_md5Active);
-    if (FLAC__stream_decoder_init_stream(m_decoder, &readCallback, nullptr, nullptr, nullptr,
-                                         nullptr, &writeCallback, &metadataCallback, &errorCallback,
-                                         this) != FLAC__STREAM_DECODER_INIT_STATUS_OK)
+    if (initStream() != FLAC__STREAM_DECODER_INIT_STATUS_OK)
         throw common::COrxaError(tamu::formatString(
             "CFLACSource::open() - failed to read metadata in %s", locationText()));
 
@@ -135,6 +141,7 @@ void CFLACSource::open() {
     if (!FLAC__stream_decoder_process_until_end_of_metadata(m_decoder))
         throw common::COrxaError(tamu::formatString(
             "CFLACSource::open() - failed to read metadata in %s", locationText()));
+    m_metadataKnown = true;
 
     // A header that contradicts itself would make every later answer about the stream a guess;
     // without one (its block type damaged) there is no layout to decode into at all.
@@ -175,6 +182,8 @@ void CFLACSource::close() {
     m_streamBytesPerSample = 0;
     m_frameBlock = nullptr;
     m_decodedSamples = 0;
+    m_position = 0;
+    m_seekedToEnd = false;
     m_chunkReady = false;
     dropReadyFrames();
     m_errorPending = false;
@@ -183,10 +192,189 @@ void CFLACSource::close() {
 }
 
 void CFLACSource::skipTo(double seconds) {
-    tamu::P<audio::IAudioChunk> chunk = getNextAudioChunk();
-    while (chunk && chunk->getTime() < seconds && !isAtEnd())
-        chunk = getNextAudioChunk();
+    requireDecoder("skipTo");
+    // Written so that NaN fails too.
+    if (!(seconds >= 0.0))
+        throw common::COrxaError(
+            tamu::formatString("CFLACSource::skipTo() - no such time (%s s) in %s",
+                               tamu::stringConv::fromStd(std::to_string(seconds)), locationText()));
     reportDecoderError();
+    const double exact = seconds * m_streamSampleRate;
+    const int64_t target = exact >= 0x1p62 ? (int64_t{1} << 62) : std::llround(exact);
+
+    const bool pastEnd = m_totalSamples > 0 && target >= m_totalSamples;
+    // Refused before anything moves, so the source stays where it was.
+    if (!m_seekable && !pastEnd && target < nextChunkStart())
+        throw common::COrxaError(tamu::formatString(
+            "CFLACSource::skipTo() - cannot go back in a stream that cannot seek (%s)",
+            locationText()));
+
+    m_seeked = true;
+    m_endDelivered = false;
+    m_converterDrained = false;
+    m_seekedToEnd = false;
+    // Whatever the converter holds belongs before the jump.
+    if (m_converter)
+        m_converter->reset(seconds);
+    if (pastEnd) {
+        dropReadyFrames();
+        m_seekedToEnd = true;
+    } else if (m_seekable) {
+        seekTo(target);
+    } else {
+        decodeForwardTo(target);
+    }
+}
+
+void CFLACSource::seekTo(int64_t target) {
+    if (FLAC__stream_decoder_get_state(m_decoder) == FLAC__STREAM_DECODER_UNINITIALIZED)
+        restartDecoder();
+    dropReadyFrames();
+    m_streamEnded = false;
+    m_endedEarly = false;
+    // libFLAC hands the frame it lands in to the write callback, trimmed to start at the
+    // target, and numbered so; the count of lost audio must see it as the next frame.
+    const int32_t lostSync = m_lostSyncCount;
+    const int32_t crcMismatches = m_crcMismatchCount;
+    const int64_t lostSamples = m_lostSamples;
+    m_nextSample = target;
+    m_position = target;
+    if (FLAC__stream_decoder_seek_absolute(m_decoder, static_cast<FLAC__uint64>(target)) &&
+        m_chunkReady) {
+        // Where bisection lands inside a frame is no damage of the stream.
+        m_lostSyncCount = lostSync;
+        m_crcMismatchCount = crcMismatches;
+        m_lostSamples = lostSamples;
+        m_errorPending = false;
+        return;
+    }
+    // A damaged file can defeat the search: decode from the start instead.
+    dropReadyFrames();
+    m_lostSyncCount = lostSync;
+    m_crcMismatchCount = crcMismatches;
+    m_lostSamples = lostSamples;
+    m_errorPending = false;
+    if (!FLAC__stream_decoder_reset(m_decoder))
+        throw common::COrxaError(tamu::formatString(
+            "CFLACSource::skipTo() - failed to return to the start of %s", locationText()));
+    m_nextSample = 0;
+    m_position = 0;
+    decodeForwardTo(target);
+}
+
+void CFLACSource::decodeForwardTo(int64_t target) {
+    const int32_t frameBytes = m_streamChannels * m_streamBytesPerSample;
+    for (;;) {
+        while (m_nextReadyFrame < m_readyFrames.size()) {
+            ReadyFrame& ready = m_readyFrames[m_nextReadyFrame];
+            const int64_t start = ready.endSample - ready.block->getSize() / frameBytes;
+            if (ready.endSample <= target) {
+                ++m_nextReadyFrame;
+                continue;
+            }
+            if (start < target) {
+                const auto skipped = static_cast<int32_t>((target - start) * frameBytes);
+                const int32_t kept = ready.block->getSize() - skipped;
+                tamu::P<tamu::IMemoryBlock> tail = m_host->getMemoryManager()->allocate(kept);
+                std::memcpy(tail->getData(), ready.block->getData() + skipped,
+                            static_cast<size_t>(kept));
+                ready.block = std::move(tail);
+            }
+            return;
+        }
+        dropReadyFrames();
+        const FLAC__StreamDecoderState state = FLAC__stream_decoder_get_state(m_decoder);
+        if (m_streamEnded || state == FLAC__STREAM_DECODER_END_OF_STREAM) {
+            m_seekedToEnd = true;
+            return;
+        }
+        if (state > FLAC__STREAM_DECODER_END_OF_STREAM)
+            throw common::COrxaError(
+                tamu::formatString("CFLACSource::skipTo() - decoder stopped (%s) in %s",
+                                   FLAC__StreamDecoderStateString[state], locationText()));
+        reportDecoderError();
+        if (!FLAC__stream_decoder_process_single(m_decoder))
+            reportDecoderError();
+    }
+}
+
+int64_t CFLACSource::nextChunkStart() const {
+    if (m_nextReadyFrame < m_readyFrames.size()) {
+        const ReadyFrame& ready = m_readyFrames[m_nextReadyFrame];
+        return ready.endSample -
+               ready.block->getSize() / (m_streamChannels * m_streamBytesPerSample);
+    }
+    return m_position;
+}
+
+void CFLACSource::restartDecoder() {
+    m_inStream->seek(0);
+    if (initStream() != FLAC__STREAM_DECODER_INIT_STATUS_OK ||
+        !FLAC__stream_decoder_process_until_end_of_metadata(m_decoder))
+        throw common::COrxaError(tamu::formatString(
+            "CFLACSource::skipTo() - failed to read metadata in %s", locationText()));
+}
+
+FLAC__StreamDecoderInitStatus CFLACSource::initStream() {
+    // Without the seek callbacks libFLAC never moves in the stream, which a pipe needs.
+    if (!m_seekable)
+        return FLAC__stream_decoder_init_stream(m_decoder, &readCallback, nullptr, nullptr, nullptr,
+                                                nullptr, &writeCallback, &metadataCallback,
+                                                &errorCallback, this);
+    return FLAC__stream_decoder_init_stream(m_decoder, &readCallback, &seekCallback, &tellCallback,
+                                            &lengthCallback, &eofCallback, &writeCallback,
+                                            &metadataCallback, &errorCallback, this);
+}
+
+bool CFLACSource::probeSeekable() {
+    try {
+        m_inStream->seek(m_inStream->getPosition());
+        m_inStream->getLength();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+FLAC__StreamDecoderSeekStatus CFLACSource::seekCallback(const FLAC__StreamDecoder*,
+                                                        FLAC__uint64 offset, void* self) {
+    try {
+        static_cast<CFLACSource*>(self)->m_inStream->seek(static_cast<int64_t>(offset));
+        return FLAC__STREAM_DECODER_SEEK_STATUS_OK;
+    } catch (...) {
+        return FLAC__STREAM_DECODER_SEEK_STATUS_ERROR;
+    }
+}
+
+FLAC__StreamDecoderTellStatus CFLACSource::tellCallback(const FLAC__StreamDecoder*,
+                                                        FLAC__uint64* offset, void* self) {
+    try {
+        *offset =
+            static_cast<FLAC__uint64>(static_cast<CFLACSource*>(self)->m_inStream->getPosition());
+        return FLAC__STREAM_DECODER_TELL_STATUS_OK;
+    } catch (...) {
+        return FLAC__STREAM_DECODER_TELL_STATUS_ERROR;
+    }
+}
+
+FLAC__StreamDecoderLengthStatus CFLACSource::lengthCallback(const FLAC__StreamDecoder*,
+                                                            FLAC__uint64* length, void* self) {
+    try {
+        *length =
+            static_cast<FLAC__uint64>(static_cast<CFLACSource*>(self)->m_inStream->getLength());
+        return FLAC__STREAM_DECODER_LENGTH_STATUS_OK;
+    } catch (...) {
+        return FLAC__STREAM_DECODER_LENGTH_STATUS_ERROR;
+    }
+}
+
+FLAC__bool CFLACSource::eofCallback(const FLAC__StreamDecoder*, void* self) {
+    try {
+        return static_cast<CFLACSource*>(self)->m_inStream->isEOF();
+    } catch (...) {
+        // The read that follows tells the failure.
+        return false;
+    }
 }
 
 double CFLACSource::getDuration() {
@@ -201,7 +389,7 @@ bool CFLACSource::isAtEnd() {
     // A settled end has finished the decoder, which no longer says END_OF_STREAM.
     return FLAC__stream_decoder_get_state(requireDecoder("isAtEnd")) ==
                FLAC__STREAM_DECODER_END_OF_STREAM ||
-           m_streamEnded;
+           m_streamEnded || m_seekedToEnd;
 }
 
 void CFLACSource::setUserValue(double value) {
@@ -234,6 +422,8 @@ tamu::P<audio::IAudioChunk> CFLACSource::getNextAudioChunk() {
     FLAC__StreamDecoder* decoder = requireDecoder("getNextAudioChunk");
     if (m_endDelivered)
         throw common::COrxaEOFError(tamu::str("CFLACSource::getNextAudioChunk()"));
+    if (m_seekedToEnd)
+        return endOfStream();
     while (!m_chunkReady) {
         FLAC__StreamDecoderState state = FLAC__stream_decoder_get_state(decoder);
         if (m_streamEnded || state == FLAC__STREAM_DECODER_END_OF_STREAM) {
@@ -289,6 +479,9 @@ void CFLACSource::settleEnd() {
     m_endedEarly = m_totalSamples > 0 && m_nextSample < m_totalSamples;
     // libFLAC's verdict covers the audio it saw; over a gap it would only restate the damage.
     const bool whole = !m_endedEarly && m_lostSamples == 0 && m_crcMismatchCount == 0;
+    // After a seek libFLAC has no verdict, and the decoder stays ready for the next one.
+    if (m_seeked)
+        return;
     const bool signatureMatches = FLAC__stream_decoder_finish(m_decoder);
     if (m_md5Active && !m_md5IsZero && whole)
         m_md5Result = signatureMatches ? EMD5Result::matched : EMD5Result::mismatched;
@@ -424,6 +617,8 @@ bool CFLACSource::isEndedEarly() {
 
 common::IStreamIntegrity::EMD5Result CFLACSource::getMD5Result() {
     settleEnd();
+    if (m_seeked)
+        return EMD5Result::unchecked;
     if (m_streamEnded)
         return m_md5Result;
     return m_md5Active && !m_md5IsZero ? EMD5Result::pending : EMD5Result::unchecked;
@@ -431,8 +626,8 @@ common::IStreamIntegrity::EMD5Result CFLACSource::getMD5Result() {
 
 bool CFLACSource::isIntact() {
     settleEnd();
-    return m_streamEnded && !m_endedEarly && m_lostSyncCount == 0 && m_crcMismatchCount == 0 &&
-           m_headerMismatchCount == 0 && m_lostSamples == 0 &&
+    return m_streamEnded && !m_seeked && !m_endedEarly && m_lostSyncCount == 0 &&
+           m_crcMismatchCount == 0 && m_headerMismatchCount == 0 && m_lostSamples == 0 &&
            m_md5Result != EMD5Result::mismatched;
 }
 
@@ -462,7 +657,11 @@ FLAC__StreamDecoderWriteStatus CFLACSource::writeCallback(const FLAC__StreamDeco
 
 void CFLACSource::metadataCallback(const FLAC__StreamDecoder*, const FLAC__StreamMetadata* metadata,
                                    void* self) {
-    static_cast<CFLACSource*>(self)->takeMetadata(*metadata);
+    auto* source = static_cast<CFLACSource*>(self);
+    // Read again after a rewind: the first reading stands.
+    if (source->m_metadataKnown)
+        return;
+    source->takeMetadata(*metadata);
 }
 
 void CFLACSource::errorCallback(const FLAC__StreamDecoder*, FLAC__StreamDecoderErrorStatus status,
@@ -530,7 +729,8 @@ FLAC__StreamDecoderWriteStatus CFLACSource::writeFrame(const FLAC__Frame& frame,
         // Recovering from damage, libFLAC can hand over two frames in one process call (the
         // damaged one as silence, then the next); each of them must reach the host.
         m_decodedSamples += frames;
-        m_readyFrames.push_back({std::move(block), m_decodedSamples});
+        m_position += frames;
+        m_readyFrames.push_back({std::move(block), m_position});
         m_chunkReady = true;
         // libFLAC numbers every frame by its first sample; a jump forward is audio it dropped.
         const int64_t first = frame.header.number_type == FLAC__FRAME_NUMBER_TYPE_SAMPLE_NUMBER

@@ -47,6 +47,10 @@ public:
     bool isOpen() override;
     void open() override;
     void close() override;
+    // Moves to the sample nearest `seconds` at the file's rate: the next chunk begins exactly
+    // there. On a stream that can seek, libFLAC finds the place (by the seek table, else by
+    // bisection); otherwise, or when libFLAC cannot, the frames up to it are decoded and
+    // dropped. At or past the end, the next chunk is the end of the stream.
     void skipTo(double seconds) override;
     double getDuration() override;
     int32_t queryNumber() override;
@@ -193,6 +197,35 @@ private:
     size_t m_nextReadyFrame = 0;
     // Stands in for channels a frame lacks; only grown, so steady decoding allocates nothing.
     std::vector<int32_t> m_silence;
+
+    static FLAC__StreamDecoderSeekStatus seekCallback(const FLAC__StreamDecoder*,
+                                                      FLAC__uint64 offset, void* self);
+    static FLAC__StreamDecoderTellStatus tellCallback(const FLAC__StreamDecoder*,
+                                                      FLAC__uint64* offset, void* self);
+    static FLAC__StreamDecoderLengthStatus lengthCallback(const FLAC__StreamDecoder*,
+                                                          FLAC__uint64* length, void* self);
+    static FLAC__bool eofCallback(const FLAC__StreamDecoder*, void* self);
+    // Hands libFLAC the stream, with the callbacks that let it seek where the stream can.
+    FLAC__StreamDecoderInitStatus initStream();
+    bool probeSeekable();
+    // A decoder finished at the end of the stream reads it from its start again.
+    void restartDecoder();
+    void seekTo(int64_t target);
+    // Decodes and drops the audio before `target`, from where the decoder is.
+    void decodeForwardTo(int64_t target);
+    // The stream position of the next chunk's first sample.
+    int64_t nextChunkStart() const;
+
+    // Whether the input can seek, as found at open.
+    bool m_seekable = false;
+    // A skipTo happened since open: the stream is not decoded whole.
+    bool m_seeked = false;
+    // A skipTo went to or past the end: the next chunk is the end of the stream.
+    bool m_seekedToEnd = false;
+    // The metadata has been taken; blocks read again after a rewind are not news.
+    bool m_metadataKnown = false;
+    // The stream position, in samples per channel, at the end of the last decoded frame.
+    int64_t m_position = 0;
 };
 
 } // namespace orxa::flac

@@ -259,7 +259,7 @@ P<IAudioChunk> CSampleRateConverter::convertAs(const uint8_t* input, int32_t fra
             output = m_memoryManager->allocate(outCapacity * sampleBytes);
     P<IMemoryBlock> result = m_memoryManager->allocate(
         std::min(maxOutputFor(inSamples), outCapacity) * m_targetChannels * m_targetBytesPerSample);
-    const double time = static_cast<double>(m_framesEmitted) / m_targetSampleRate;
+    const double time = currentTime();
     P<IAudioChunk> chunk = tamu::adopt<IAudioChunk>(new CAudioChunk(time, result.get()));
 
     for (std::size_t c = 0; c < m_nextInput.size(); ++c) {
@@ -298,6 +298,21 @@ P<IAudioChunk> CSampleRateConverter::convertAs(const uint8_t* input, int32_t fra
     return emit<Sample>(n, std::move(result), std::move(chunk));
 }
 
+double CSampleRateConverter::currentTime() const {
+    return m_timeBase + static_cast<double>(m_framesEmitted) / m_targetSampleRate;
+}
+
+void CSampleRateConverter::reset(double time) {
+    // Fresh resamplers are made by the next convert, as at the start of a stream.
+    m_resamplers.clear();
+    m_pendingInput.clear();
+    m_consumedBytes.clear();
+    m_samplesTaken = 0;
+    m_samplesGiven = 0;
+    m_framesEmitted = 0;
+    m_timeBase = time;
+}
+
 P<IAudioChunk> CSampleRateConverter::flush() {
     return m_wide ? flushAs<int32_t>() : flushAs<int16_t>();
 }
@@ -306,7 +321,7 @@ template <class Sample>
 P<IAudioChunk> CSampleRateConverter::flushAs() {
     constexpr int32_t sampleBytes = sizeof(Sample);
     Lanes<Sample>& lanes = this->lanes<Sample>();
-    const double time = static_cast<double>(m_framesEmitted) / m_targetSampleRate;
+    const double time = currentTime();
     if (m_resamplers.empty())
         return tamu::adopt<IAudioChunk>(new CAudioChunk(time, m_memoryManager->allocate(0).get()));
 

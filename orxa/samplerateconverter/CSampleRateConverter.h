@@ -125,6 +125,11 @@ public:
     // starts a fresh resampler; the time base runs on.
     tamu::P<audio::IAudioChunk> flush();
 
+    // Starts the stream again at `time` seconds, as after a jump in the input: the resampler's
+    // history and the pending input are dropped, so nothing from before the jump reaches the
+    // output after it, and the next chunk is stamped `time`.
+    void reset(double time);
+
     const std::vector<tamu::P<CChannelConverter>>& getChannelConverters() const {
         return m_channelConverters;
     }
@@ -149,6 +154,7 @@ private:
     template <class Sample>
     tamu::P<audio::IAudioChunk> flushAs();
     void createResamplers();
+    double currentTime() const;
     // An upper bound of what the resamplers can hand out when given `inSamples` more input.
     int32_t maxOutputFor(int32_t inSamples) const;
     // Packs `frames` samples of each output lane into `result`, the block of `chunk`.
@@ -166,7 +172,7 @@ private:
     bool m_planarOutput;
     bool m_wide;
     int32_t m_sampleBytes; // of the internal samples
-    // 64 bits so that the time stamps of a long stream never wrap.
+    // 64 bits so that the time stamps of a long stream never wrap. Counted since the last reset.
     uint64_t m_framesEmitted = 0;
     std::vector<tamu::P<tamu::IMemoryBlock>> m_pendingInput;
     std::vector<int32_t> m_consumedBytes;
@@ -177,6 +183,8 @@ private:
     // per channel; they bound the size of the next result.
     uint64_t m_samplesTaken = 0;
     uint64_t m_samplesGiven = 0;
+    // The time of the first frame after the last reset; frames are counted from there.
+    double m_timeBase = 0.0;
     // Kept between calls so that a call in steady state allocates no containers.
     std::vector<tamu::P<tamu::IMemoryBlock>> m_nextInput;
     std::vector<tamu::P<tamu::IMemoryBlock>> m_outputs;

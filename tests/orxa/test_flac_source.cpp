@@ -277,26 +277,170 @@ TEST_F(FlacSource, LogsItsProgressAndOpensOnce) {
     EXPECT_EQ(decodeAll(*source).pcm.size(), 22050u * 4);
 }
 
-TEST_F(FlacSource, SkipsToATimeAndGoesOnWithTheNextFrame) {
+namespace {
+
+using EMD5Result = orxa::common::IStreamIntegrity::EMD5Result;
+using orxa::common::IStreamIntegrity;
+
+// The PCM of `source` from its next chunk on, and the first chunk's size and time.
+struct Rest {
+    Bytes pcm;
+    int32_t firstSize = -1;
+    double firstTime = -1.0;
+};
+
+Rest restOf(orxa::common::IAudioSource& source) {
+    Rest rest;
+    while (P<orxa::audio::IAudioChunk> chunk = source.getNextAudioChunk()) {
+        if (rest.firstSize < 0) {
+            rest.firstSize = chunk->getSize();
+            rest.firstTime = chunk->getTime();
+        }
+        rest.pcm.insert(rest.pcm.end(), chunk->getData(), chunk->getData() + chunk->getSize());
+    }
+    return rest;
+}
+
+Bytes from(const Bytes& pcm, size_t frame, size_t frameBytes) {
+    return Bytes(pcm.begin() +
+                     static_cast<std::ptrdiff_t>(std::min(pcm.size(), frame * frameBytes)),
+                 pcm.end());
+}
+
+} // namespace
+
+// skipTo lands on the sample nearest the time, forward and back, inside frames and on their
+// boundaries, with a seek table and without one: the next chunk starts there (shorter than a
+// frame when inside one), carries the time of its own end as every chunk does, and the rest of
+// the stream follows whole. The report then says the stream was not decoded whole.
+TEST_F(FlacSource, SkipsToTheExactSampleForwardAndBack) {
+    for (const char* table : {"", " -S-"}) {
+        SCOPED_TRACE(*table ? "without a seek table" : "with a seek table");
+        std::string flac = encodeWithFlac(wavFile("in.wav", 44100, 2, 16, 2.0), "in.flac",
+                                          std::string("--blocksize=4096") + table);
+        const Bytes expected = flacDecoded(flac);
+        P<orxa::common::IAudioSource> source = this->source(flac, 44100, 2, 2);
+        auto* report = tamu::interfaceCast<IStreamIntegrity>(source.get(), false);
+        report->setMD5Checking(true);
+        source->open();
+        auto* info = tamu::interfaceCast<orxa::common::IAudioStreamInfo>(source.get(), false);
+        ASSERT_NE(info, nullptr);
+        EXPECT_EQ(info->getStreamSeekPointCount(), *table ? 0 : 1);
+        EXPECT_EQ(report->getMD5Result(), EMD5Result::pending);
+
+        // In samples: inside a frame, a boundary, back to the start, back inside, the last one.
+        for (int64_t sample : {60000, 8192, 0, 5000, 20000 + 4096 * 3, 88199}) {
+            SCOPED_TRACE(sample);
+            source->skipTo(static_cast<double>(sample) / 44100.0);
+            P<orxa::audio::IAudioChunk> first = source->getNextAudioChunk();
+            ASSERT_TRUE(first);
+            const int64_t frames = first->getSize() / 4;
+            EXPECT_EQ(frames, std::min<int64_t>(4096 - sample % 4096, 88200 - sample));
+            EXPECT_DOUBLE_EQ(first->getTime(), static_cast<double>(sample + frames) / 44100.0);
+            Bytes rest(first->getData(), first->getData() + first->getSize());
+            const Rest after = restOf(*source);
+            rest.insert(rest.end(), after.pcm.begin(), after.pcm.end());
+            ASSERT_TRUE(rest == from(expected, static_cast<size_t>(sample), 4));
+        }
+        // A time between two samples goes to the nearer one.
+        source->skipTo(1000.6 / 44100.0);
+        EXPECT_TRUE(restOf(*source).pcm == from(expected, 1001, 4));
+
+        EXPECT_TRUE(report->isStreamEnded());
+        EXPECT_FALSE(report->isEndedEarly());
+        EXPECT_EQ(report->getLostSamples(), 0);
+        EXPECT_EQ(report->getLostSyncCount(), 0);
+        EXPECT_EQ(report->getMD5Result(), EMD5Result::unchecked);
+        EXPECT_FALSE(report->isIntact());
+        source->close();
+    }
+}
+
+// At or past the end the next chunk is the end; from there, and from an end that was checked
+// against the MD5 signature, the source still goes back. Times that are none are refused.
+TEST_F(FlacSource, SkipsToTheEndAndBackFromIt) {
     std::string flac = stereoFile(1.0);
     const Bytes expected = flacDecoded(flac);
     P<orxa::common::IAudioSource> source = this->source(flac, 44100, 2, 2);
+    auto* report = tamu::interfaceCast<IStreamIntegrity>(source.get(), false);
+    report->setMD5Checking(true);
     source->open();
+    EXPECT_TRUE(decodeAll(*source).pcm == expected);
+    EXPECT_EQ(report->getMD5Result(), EMD5Result::matched);
     source->skipTo(0.5);
-    P<orxa::audio::IAudioChunk> next = source->getNextAudioChunk();
-    ASSERT_TRUE(next);
-    // The chunk that reached 0.5 s was dropped; this one ends one frame later.
-    const double frameTime = 4096.0 / 44100.0;
-    EXPECT_GT(next->getTime() - frameTime, 0.5);
-    EXPECT_LE(next->getTime() - 2 * frameTime, 0.5);
-    const auto end = static_cast<size_t>(std::lround(next->getTime() * 44100)) * 4;
-    ASSERT_LE(end, expected.size());
-    EXPECT_TRUE(std::equal(next->getData(), next->getData() + next->getSize(),
-                           expected.begin() + static_cast<std::ptrdiff_t>(end - next->getSize())));
+    EXPECT_TRUE(restOf(*source).pcm == from(expected, 22050, 4));
+    EXPECT_THROW(source->getNextAudioChunk(), COrxaEOFError);
 
-    // Skipping past the end stops there.
-    source->skipTo(100.0);
-    EXPECT_TRUE(source->isAtEnd());
+    for (double end : {1.0, 100.0, 1e300, HUGE_VAL}) {
+        source->skipTo(end);
+        EXPECT_TRUE(source->isAtEnd());
+        EXPECT_FALSE(source->getNextAudioChunk());
+        EXPECT_THROW(source->getNextAudioChunk(), COrxaEOFError);
+    }
+    source->skipTo(0.0);
+    EXPECT_FALSE(source->isAtEnd());
+    EXPECT_TRUE(restOf(*source).pcm == expected);
+
+    // A refused time leaves the source where it was.
+    source->skipTo(0.9);
+    for (double none : {-0.001, -HUGE_VAL, std::nan("")})
+        EXPECT_THROW(source->skipTo(none), COrxaError);
+    EXPECT_TRUE(restOf(*source).pcm == from(expected, 39690, 4));
+}
+
+// With a converter the jump starts a fresh conversion: its first chunk is stamped with the time
+// asked for, and from there the converted stream has the length of what is left.
+TEST_F(FlacSource, SkipWithAConverterStartsAFreshConversionAtTheTime) {
+    std::string flac = stereoFile(1.0);
+    P<orxa::common::IAudioSource> source = this->source(flac, 48000, 2, 2);
+    source->open();
+    // Half the stream converted first, so the converter holds history and pending input.
+    for (int i = 0; i < 5; ++i)
+        ASSERT_TRUE(source->getNextAudioChunk());
+    source->skipTo(0.25);
+    const Rest rest = restOf(*source);
+    EXPECT_DOUBLE_EQ(rest.firstTime, 0.25);
+    EXPECT_EQ(rest.pcm.size() / 4, 36000u);
+
+    // The same jump on a source that converted nothing before gives the same samples.
+    P<orxa::common::IAudioSource> fresh = this->source(flac, 48000, 2, 2);
+    fresh->open();
+    fresh->skipTo(0.25);
+    EXPECT_TRUE(restOf(*fresh).pcm == rest.pcm);
+}
+
+// In a damaged file libFLAC's search may fail; the source then decodes from the start and still
+// lands on the sample, where the damage left one, and past the damage on the samples flac
+// decodes through it.
+TEST_F(FlacSource, SkipInADamagedFileStillLandsOnTheSample) {
+    Bytes file = readBytes(stereoFile(2.0));
+    const size_t start = firstFrameOffset(file);
+    // Frames from about 0.6 s to 1.2 s become noise without a frame sync.
+    const size_t from = start + (file.size() - start) * 3 / 10;
+    const size_t to = start + (file.size() - start) * 6 / 10;
+    for (size_t i = from; i < to; ++i)
+        file[i] = static_cast<uint8_t>(0x55 ^ (i * 7));
+    writeBytes(pathOf("damaged.flac"), file);
+    check("flac -s -d -F -f -o damaged.wav damaged.flac || true");
+    const Bytes throughErrors = wavData(readBytes(pathOf("damaged.wav")));
+
+    P<orxa::common::IAudioSource> source = this->source(pathOf("damaged.flac"), 44100, 2, 2);
+    source->open();
+    auto* report = tamu::interfaceCast<IStreamIntegrity>(source.get(), false);
+    // 30000 lies in the damage, where the search fails; the source goes on from there.
+    for (int64_t sample : {70000, 1000, 30000, 60000, 70000}) {
+        SCOPED_TRACE(sample);
+        source->skipTo(static_cast<double>(sample) / 44100);
+        P<orxa::audio::IAudioChunk> chunk = source->getNextAudioChunk();
+        ASSERT_TRUE(chunk);
+        const Bytes got(chunk->getData(), chunk->getData() + chunk->getSize());
+        if (sample < 20000 || sample > 56000) {
+            const Bytes want(throughErrors.begin() + sample * 4,
+                             throughErrors.begin() + sample * 4 + chunk->getSize());
+            EXPECT_TRUE(got == want);
+        }
+    }
+    EXPECT_EQ(report->getMD5Result(), EMD5Result::unchecked);
 }
 
 TEST_F(FlacSource, OffersTheFileTagsInTheirOrder) {
@@ -422,9 +566,6 @@ TEST_F(FlacSource, ConcurrentOpenCloseAndIsOpen) {
 }
 
 namespace {
-
-using orxa::common::IStreamIntegrity;
-using EMD5Result = IStreamIntegrity::EMD5Result;
 
 // STREAMINFO's body starts 8 bytes in: the sample rate at 18, the MD5 signature at 26.
 constexpr size_t md5Offset = 26;

@@ -172,3 +172,34 @@ TEST_F(FlacStreamFailures, SeekAndTellFailuresAreLoggedAsTheirHandlersDo) {
     EXPECT_GE(countLines(2, "CFLACFormat: tellHandler failing:out.flac"), 1);
     EXPECT_EQ(countLines(2, "cannot tell here"), 0);
 }
+
+// A stream that cannot seek is decoded forward to the place asked for, which it reaches as
+// exactly as seeking does; going back is refused, since the audio before is gone.
+TEST_F(FlacStreamFailures, SkipOnAStreamThatCannotSeekDecodesForwardToTheSample) {
+    const std::string flac =
+        encodeWithFlac(wavFile("in.wav", 44100, 2, 16, 1.0), "in.flac", "--blocksize=4096");
+    const Bytes expected = flacDecoded(flac);
+    m_factory->content = readBytes(flac);
+    for (Failure failure : {Failure::seek, Failure::tell}) {
+        m_factory->failure = failure;
+        auto source = tamu::make<orxa::flac::CFLACSource>(
+            m_host.get(), tamu::str("orxa_flac"), tamu::str("failing:in.flac"), 44100, 2, 2);
+        source->open();
+        ASSERT_TRUE(source->getNextAudioChunk());
+        // Inside the next frame, then further on inside a later one.
+        for (int64_t sample : {5000, 30001}) {
+            source->skipTo(static_cast<double>(sample) / 44100);
+            P<orxa::audio::IAudioChunk> chunk = source->getNextAudioChunk();
+            ASSERT_TRUE(chunk);
+            EXPECT_EQ(chunk->getSize() / 4, 4096 - sample % 4096);
+            EXPECT_TRUE(std::equal(chunk->getData(), chunk->getData() + chunk->getSize(),
+                                   expected.begin() + sample * 4));
+        }
+        EXPECT_THROW(source->skipTo(0.1), COrxaError);
+        Decoded rest = decodeAll(*source);
+        EXPECT_EQ(rest.pcm.size(), expected.size() - (30001 / 4096 + 1) * 4096 * 4);
+        source->skipTo(5.0);
+        EXPECT_FALSE(source->getNextAudioChunk());
+        source->close();
+    }
+}

@@ -85,7 +85,8 @@ TEST_F(OrxaHost, InfoShowsTheFilesOwnLayoutDurationAndTags) {
     const std::string& out = result.out;
     EXPECT_NE(out.find("orxa-demo.flac\n  sample rate    44100 Hz\n  channels       2 (stereo)\n"
                        "  bits           16\n  total samples  176400\n"
-                       "  duration       4.000 s (0:04.000)\n  tags           6\n"
+                       "  duration       4.000 s (0:04.000)\n  seek points    1\n"
+                       "  tags           6\n"
                        "    TITLE=Four Plucked Bars\n    ARTIST=orxa_flac\n"),
               std::string::npos)
         << out;
@@ -642,4 +643,141 @@ TEST_F(OrxaHost, EmptyWavRoundTripsToNothing) {
     ok("-q decode empty.flac -o back.wav");
     EXPECT_EQ(dir.run("soxi -s back.wav; soxi -c back.wav").out, "0\n2\n");
     EXPECT_NE(ok("info empty.flac").out.find("  total samples  unknown\n"), std::string::npos);
+}
+
+namespace {
+
+// The little-endian PCM of `flac -d --skip=... --until=...` (flac's plain numbers are sample
+// counts), or "" when flac refuses the span.
+std::string flacCut(const ScratchDir& dir, const std::string& flac, int bits,
+                    const std::string& skip, const std::string& until) {
+    std::string command = "flac -s -f -d --force-raw-format --endian=little --sign=" +
+                          std::string(bits == 8 ? "unsigned" : "signed") + " -o cut.reference.raw";
+    if (!skip.empty())
+        command += " --skip=" + skip;
+    if (!until.empty())
+        command += " --until=" + until;
+    Result result = dir.run(command + " " + quote(flac));
+    EXPECT_EQ(result.status, 0) << command << "\n" << result.err;
+    return readFile(dir / "cut.reference.raw");
+}
+
+std::vector<int64_t> samplesOf(const std::string& raw, int bytes) {
+    std::vector<int64_t> samples;
+    for (size_t at = 0; at + bytes <= raw.size(); at += bytes) {
+        int64_t value = 0;
+        for (int i = bytes - 1; i >= 0; --i)
+            value = value * 256 + static_cast<uint8_t>(raw[at + i]);
+        if (value >= int64_t{1} << (8 * bytes - 1))
+            value -= int64_t{1} << (8 * bytes);
+        samples.push_back(value);
+    }
+    return samples;
+}
+
+} // namespace
+
+// --skip and --until cut exactly what flac cuts, for every depth and 1, 2 and 6 channels, with
+// a seek table and without one: at frame boundaries (blocks of 4096), inside frames, from 0, at
+// the last sample, counted from the end, and in every spelling of a time.
+TEST_F(OrxaHost, SkipAndUntilCutWhatFlacCuts) {
+    struct Cut {
+        std::string skip, until;         // as orxa-host takes them
+        std::string flacSkip, flacUntil; // as flac does
+    };
+    const std::vector<Cut> cuts = {
+        {"4096s", "12288s", "4096", "12288"},      // frame boundaries
+        {"1000s", "5000s", "1000", "5000"},        // inside frames, across one boundary
+        {"0", "0:00.3", "0", "0:00.3"},            // from the start
+        {"0:00.5", "", "0:00.5", ""},              // a time inside a frame to the end
+        {"66149s", "", "66149", ""},               // the last sample alone
+        {"0.25", "-8000s", "0:00.25", "-8000"},    // counted from the end
+        {"20000s", "-0:00.1", "20000", "-0:00.1"}, // the same in minutes and seconds
+    };
+    for (int bits : {8, 16, 24})
+        for (int channels : {1, 2, 6})
+            for (const char* table : {"", "-S-"}) {
+                const std::string name = "f" + std::to_string(bits) + "_" +
+                                         std::to_string(channels) + (*table ? "_plain" : "");
+                const std::string options =
+                    std::string("-f --channel-map=none --blocksize=4096 ") + table;
+                makeWav(name, bits, channels, 44100, 1.5, options.c_str());
+                for (const Cut& cut : cuts) {
+                    std::string arguments = "-q decode -f -t raw -o cut.raw";
+                    if (!cut.skip.empty())
+                        arguments += " --skip " + cut.skip;
+                    if (!cut.until.empty())
+                        arguments += " --until=" + cut.until;
+                    ok(arguments + " " + name + ".flac");
+                    const std::string expected =
+                        flacCut(dir, name + ".flac", bits, cut.flacSkip, cut.flacUntil);
+                    ASSERT_FALSE(expected.empty()) << name << " " << cut.skip;
+                    ASSERT_TRUE(readFile(dir / "cut.raw") == expected)
+                        << name << " --skip " << cut.skip << " --until " << cut.until << ": "
+                        << readFile(dir / "cut.raw").size() << " bytes, flac " << expected.size();
+                }
+            }
+
+    // Past the end there is nothing left (flac refuses such a span); a WAV says so.
+    ok("-q decode -f --skip 66150s f16_2.flac -o after.wav");
+    EXPECT_EQ(dir.run("soxi -s after.wav").out, "0\n");
+    ok("-q decode -f -t raw --skip 10 f16_2_plain.flac -o after.raw");
+    EXPECT_EQ(readFile(dir / "after.raw"), "");
+    // An end past the end is the end; the header of a WAV promises what follows.
+    ok("-q decode -f --skip 60000s --until 99 f16_2.flac -o tail.wav");
+    EXPECT_EQ(dir.run("soxi -s tail.wav").out, "6150\n");
+}
+
+// A cut with a rate change gives the samples of converting the whole file and cutting the same
+// span out of it, apart from the resampler's edge at the start (3 ms: its filter starts from
+// silence) and a difference of at most one in the last bit after it.
+TEST_F(OrxaHost, CutWithARateChangeIsTheCutOfTheWholeConversion) {
+    for (int bits : {16, 24}) {
+        const std::string name = "rated" + std::to_string(bits);
+        makeWav(name, bits, 2, 44100, 1.5, "-f");
+        const int bytes = bits / 8;
+        ok("-q decode -f -t raw --rate 48000 " + name + ".flac -o whole.raw");
+        ok("-q decode -f -t raw --rate 48000 --skip 0.5 --until 1.2 " + name + ".flac -o cut.raw");
+        const std::vector<int64_t> whole = samplesOf(readFile(dir / "whole.raw"), bytes);
+        const std::vector<int64_t> cut = samplesOf(readFile(dir / "cut.raw"), bytes);
+        // 0.5 s to 1.2 s at 48000 Hz, both channels.
+        ASSERT_EQ(cut.size(), 2u * (57600 - 24000)) << bits;
+        const size_t edge = 2 * 144;
+        int64_t worst = 0;
+        for (size_t i = edge; i < cut.size(); ++i)
+            worst = std::max(worst, std::abs(cut[i] - whole[2 * 24000 + i]));
+        EXPECT_LE(worst, 1) << bits << "-bit";
+        // The edge is an edge, not another piece of the file.
+        int64_t near = 0;
+        for (size_t i = 0; i < edge; ++i)
+            near = std::max(near, std::abs(cut[i] - whole[2 * 24000 + i]));
+        EXPECT_LT(near, int64_t{1} << (bits - 3)) << bits << "-bit";
+    }
+
+    // transcode keeps the span, at the new rate as well.
+    ok("-q transcode -f --skip 0.5 --until 1.2 rated16.flac -o span.flac");
+    EXPECT_EQ(metaflac("total-samples", "span.flac"), "30870");
+    EXPECT_EQ(referenceRaw("span.flac"), flacCut(dir, "rated16.flac", 16, "22050", "52920"));
+    ok("-q transcode -f --rate 48000 --skip 0.5 --until 1.2 rated16.flac -o span48.flac");
+    EXPECT_EQ(metaflac("total-samples", "span48.flac"), "33600");
+}
+
+// What the tool says of a table and of times it cannot read.
+TEST_F(OrxaHost, SeekPointsAndSpanMistakes) {
+    makeWav("tabled", 16, 2, 44100, 25.0, "-f -S 5s");
+    makeWav("plain", 16, 1, 44100, 0.5, "-f -S-");
+    EXPECT_NE(ok("info tabled.flac").out.find("  seek points    5\n"), std::string::npos);
+    EXPECT_NE(ok("info plain.flac").out.find("  seek points    0 (seeks by searching)\n"),
+              std::string::npos);
+
+    for (const char* bad :
+         {"--skip abc", "--skip 1:2:3", "--skip -1", "--until 1.2.3", "--skip 12x", "--until=-s"}) {
+        Result result = tool(std::string("decode -f ") + bad + " plain.flac -o x.wav");
+        EXPECT_EQ(result.status, 2) << bad;
+        EXPECT_NE(result.err.find("is no time"), std::string::npos) << bad << ": " << result.err;
+    }
+    Result reversed = tool("decode -f --skip 0.4 --until 0.2 plain.flac -o x.wav");
+    EXPECT_EQ(reversed.status, 1);
+    EXPECT_EQ(reversed.err, "orxa-host: plain.flac: --until comes before --skip\n");
+    EXPECT_FALSE(fs::exists(dir / "x.wav"));
 }

@@ -307,6 +307,33 @@ TEST(SampleRateConverter, TimeStampsCountTheFramesEmittedBefore) {
               static_cast<double>(before) / 48000);
 }
 
+// After a reset nothing of the earlier stream reaches the output: a converter that held history
+// and pending input converts like a new one, 16-bit and 32-bit alike, stamped from the new time.
+TEST(SampleRateConverter, ResetStartsAFreshStreamAtItsTime) {
+    for (int32_t bytes : {2, 3}) {
+        SCOPED_TRACE(bytes);
+        const std::vector<int16_t> before = programme(9000, 2, 44100);
+        const std::vector<int16_t> after = programme(7000, 2, 44100);
+        // 16-bit samples serve as 3-byte ones too: the content does not matter, only that the
+        // two converters see the same.
+        const int32_t size = static_cast<int32_t>(after.size() * 2) / (2 * bytes) * (2 * bytes);
+        P<CSampleRateConverter> used = makeConverter({44100, 2, bytes}, {48000, 2, bytes});
+        used->convert(before.data(),
+                      static_cast<int32_t>(before.size() * 2) / (2 * bytes) * (2 * bytes), -1);
+        used->reset(12.5);
+        P<IAudioChunk> first = used->convert(after.data(), size, -1);
+        EXPECT_EQ(first->getTime(), 12.5);
+        P<IAudioChunk> rest = used->flush();
+        EXPECT_EQ(rest->getTime(), 12.5 + first->getSize() / (2.0 * bytes) / 48000);
+
+        P<CSampleRateConverter> fresh = makeConverter({44100, 2, bytes}, {48000, 2, bytes});
+        P<IAudioChunk> freshFirst = fresh->convert(after.data(), size, -1);
+        P<IAudioChunk> freshRest = fresh->flush();
+        EXPECT_EQ(bytesOf(*first), bytesOf(*freshFirst));
+        EXPECT_EQ(bytesOf(*rest), bytesOf(*freshRest));
+    }
+}
+
 // Equal rates pass samples through unchanged and without delay; input beyond one call's output
 // waits for the next call.
 TEST(SampleRateConverter, EqualRatesPassSamplesThroughInOrder) {
