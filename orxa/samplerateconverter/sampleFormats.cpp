@@ -19,10 +19,7 @@ template <>
 inline int16_t readSample<1>(const uint8_t* in) {
     return static_cast<int16_t>((in[0] - 128) * 256);
 }
-template <>
-inline int16_t readSample<2>(const uint8_t* in) {
-    return static_cast<int16_t>(in[0] | (in[1] << 8));
-}
+// 2-byte samples are copied as they are.
 template <>
 inline int16_t readSample<3>(const uint8_t* in) {
     return static_cast<int16_t>(in[1] | (in[2] << 8));
