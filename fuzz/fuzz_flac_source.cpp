@@ -5,6 +5,7 @@
 // sanitizer report is a finding; COrxaError is the clean way out.
 #include "TestHost.h"
 
+#include "orxa/audio/IAudioChunk.h"
 #include "orxa/common/COrxaEOFError.h"
 #include "orxa/common/COrxaError.h"
 #include "orxa/common/IAudioStreamInfo.h"
