@@ -2,6 +2,7 @@
 
 #include "Layout.h"
 #include "channelLayout.h"
+#include "encodeChoices.h"
 #include "pcmSinks.h"
 
 #include "tamu/P.h"
@@ -31,6 +32,8 @@ struct JobContext {
     bool throughErrors = false;
     // How `encode` orders an input's channels, when the user said.
     channelLayout::Request channelMap;
+    // What `encode` and `transcode` write beyond the audio, and how.
+    EncodeChoices encoding;
 };
 
 struct Job {
