@@ -106,21 +106,21 @@ void addEncodingOptions(CLI::App& command, Options& options) {
     command
         .add_option("--tag", encoding.addTags,
                     "add the tag NAME=VALUE (repeatable; after the input's own)")
-        ->expected(1)
+        ->allow_extra_args(false)
         ->take_all()
         ->check(CLI::Validator(
             [](std::string& text) { return checkNamed(text, "NAME=VALUE"); }, "NAME=VALUE"));
     command
         .add_option("--tag-from-file", options.tagFiles,
                     "add the tag NAME whose value is the whole content of FILE (repeatable)")
-        ->expected(1)
+        ->allow_extra_args(false)
         ->take_all()
         ->check(CLI::Validator([](std::string& text) { return checkNamed(text, "NAME=FILE"); },
                                "NAME=FILE"));
     command
         .add_option("--remove-tag", encoding.removeTags,
                     "drop the input's tags of NAME, in any case (repeatable)")
-        ->expected(1)
+        ->allow_extra_args(false)
         ->take_all()
         ->check(CLI::Validator(
             [](std::string& name) {
@@ -135,7 +135,7 @@ void addEncodingOptions(CLI::App& command, Options& options) {
     command
         .add_option("--picture", options.pictureFiles,
                     "add FILE (PNG, JPEG or GIF) as the front cover (repeatable)")
-        ->expected(1)
+        ->allow_extra_args(false)
         ->take_all();
     command
         .add_option("--padding", encoding.padding,
