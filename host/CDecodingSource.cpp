@@ -53,8 +53,7 @@ CDecodingSource::~CDecodingSource() {
 }
 
 tamu::P<orxa::common::IAudioSource> CDecodingSource::open(orxa::common::IOrxaPlugin& plugin,
-                                                          const Layout& layout,
-                                                          bool readPictures) {
+                                                          const Layout& layout, bool readPictures) {
     return CJobError::about(m_path, m_openPath, [&] {
         orxa::common::SourceOptions options{};
         options.size = sizeof options;

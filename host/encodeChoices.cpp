@@ -32,8 +32,9 @@ EncoderSetup EncodeChoices::setupFor(const std::vector<std::string>& inputTags,
     if (!noTags) {
         for (const std::string& tag : inputTags) {
             const std::string name = tagName(tag);
-            if (std::none_of(removeTags.begin(), removeTags.end(),
-                             [&](const std::string& removed) { return sameTagName(name, removed); }))
+            if (std::none_of(removeTags.begin(), removeTags.end(), [&](const std::string& removed) {
+                    return sameTagName(name, removed);
+                }))
                 setup.tags.push_back(tag);
         }
     }
@@ -50,9 +51,8 @@ EncoderSetup EncodeChoices::setupFor(const std::vector<std::string>& inputTags,
 }
 
 bool isTagName(const std::string& name) {
-    return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
-        return c >= 0x20 && c <= 0x7D && c != '=';
-    });
+    return !name.empty() && std::all_of(name.begin(), name.end(),
+                                        [](char c) { return c >= 0x20 && c <= 0x7D && c != '='; });
 }
 
 std::string tagName(const std::string& tag) {
@@ -68,8 +68,7 @@ tamu::P<orxa::common::IStreamPicture> loadPicture(tamu::IMemoryManager& memory,
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw std::runtime_error(systemReason(errno));
-    const std::string bytes((std::istreambuf_iterator<char>(in)),
-                            std::istreambuf_iterator<char>());
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad())
         throw std::runtime_error("cannot read: " + systemReason(errno));
     const ImageHeader header = readImageHeader(bytes);

@@ -66,8 +66,8 @@ ImageHeader jpeg(const std::string& bytes) {
             continue;
         }
         const uint32_t length = bigEndian(bytes, at + 2, 2);
-        const bool startOfFrame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 &&
-                                  marker != 0xC8 && marker != 0xCC;
+        const bool startOfFrame =
+            marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
         if (startOfFrame) {
             if (at + 10 > bytes.size())
                 break;

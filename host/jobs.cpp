@@ -161,13 +161,12 @@ std::string pictureText(orxa::common::IStreamPicture& picture) {
         return text ? tamu::stringConv::toStdString(*text) : std::string();
     };
     tamu::P<tamu::IMemoryBlock> data = picture.getData();
-    std::string text = std::to_string(picture.getPictureType()) + " (" +
-                       pictureTypeName(picture.getPictureType()) + "), " +
-                       textOf(picture.getMimeType()) + ", " +
-                       std::to_string(data ? data->getSize() : 0) + " bytes, " +
-                       std::to_string(picture.getWidth()) + "x" +
-                       std::to_string(picture.getHeight()) + ", " +
-                       std::to_string(picture.getDepth()) + " bits";
+    std::string text =
+        std::to_string(picture.getPictureType()) + " (" +
+        pictureTypeName(picture.getPictureType()) + "), " + textOf(picture.getMimeType()) + ", " +
+        std::to_string(data ? data->getSize() : 0) + " bytes, " +
+        std::to_string(picture.getWidth()) + "x" + std::to_string(picture.getHeight()) + ", " +
+        std::to_string(picture.getDepth()) + " bits";
     if (picture.getColours() > 0)
         text += ", " + std::to_string(picture.getColours()) + " colours";
     std::string description = textOf(picture.getDescription());
@@ -345,9 +344,8 @@ double transcodeFile(const JobContext& context, const Job& job, const Layout& wa
         });
     int64_t expected = info.totalSamples;
     if (layout.sampleRate != info.sampleRate && info.sampleRate > 0)
-        expected = static_cast<int64_t>(static_cast<double>(expected) * layout.sampleRate /
-                                            info.sampleRate +
-                                        0.5);
+        expected = static_cast<int64_t>(
+            static_cast<double>(expected) * layout.sampleRate / info.sampleRate + 0.5);
     CEncodingTarget target(*context.plugin, job, layout,
                            context.encoding.setupFor(tags, info.pictures, expected));
 

@@ -15,8 +15,8 @@
 #include <CLI/CLI.hpp>
 #include <unistd.h>
 
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <clocale>
 #include <cstdio>
 #include <fstream>
@@ -108,8 +108,8 @@ void addEncodingOptions(CLI::App& command, Options& options) {
                     "add the tag NAME=VALUE (repeatable; after the input's own)")
         ->allow_extra_args(false)
         ->take_all()
-        ->check(CLI::Validator(
-            [](std::string& text) { return checkNamed(text, "NAME=VALUE"); }, "NAME=VALUE"));
+        ->check(CLI::Validator([](std::string& text) { return checkNamed(text, "NAME=VALUE"); },
+                               "NAME=VALUE"));
     command
         .add_option("--tag-from-file", options.tagFiles,
                     "add the tag NAME whose value is the whole content of FILE (repeatable)")
@@ -125,8 +125,9 @@ void addEncodingOptions(CLI::App& command, Options& options) {
         ->check(CLI::Validator(
             [](std::string& name) {
                 return isTagName(name) ? std::string()
-                                       : "'" + name + "' is not a tag name (printable ASCII "
-                                                      "without '=')";
+                                       : "'" + name +
+                                             "' is not a tag name (printable ASCII "
+                                             "without '=')";
             },
             "NAME"));
     command.add_flag("--no-tags", encoding.noTags,

@@ -14,10 +14,50 @@ struct StringTag {
 };
 
 constexpr StringTag stringTags[] = {
-    {SF_STR_TITLE, "TITLE"},     {SF_STR_ARTIST, "ARTIST"}, {SF_STR_ALBUM, "ALBUM"},
-    {SF_STR_DATE, "DATE"},       {SF_STR_COMMENT, "COMMENT"}, {SF_STR_GENRE, "GENRE"},
+    {SF_STR_TITLE, "TITLE"},
+    {SF_STR_ARTIST, "ARTIST"},
+    {SF_STR_ALBUM, "ALBUM"},
+    {SF_STR_DATE, "DATE"},
+    {SF_STR_COMMENT, "COMMENT"},
+    {SF_STR_GENRE, "GENRE"},
     {SF_STR_TRACKNUMBER, "TRACKNUMBER"},
 };
+
+bool isUTF8(const std::string& text) {
+    for (size_t at = 0; at < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[at]);
+        const size_t length = lead < 0x80           ? 1
+                              : (lead >> 5) == 0x6  ? 2
+                              : (lead >> 4) == 0xE  ? 3
+                              : (lead >> 3) == 0x1E ? 4
+                                                    : 0;
+        if (length == 0 || at + length > text.size())
+            return false;
+        for (size_t i = 1; i < length; ++i)
+            if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80)
+                return false;
+        at += length;
+    }
+    return true;
+}
+
+// Older recorders wrote their strings in a Latin code page, which Vorbis comments cannot hold
+// as they are; Latin-1 is the closest guess that keeps every byte readable.
+std::string asUTF8(const std::string& text) {
+    if (isUTF8(text))
+        return text;
+    std::string converted;
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            converted += c;
+        } else {
+            converted += static_cast<char>(0xC0 | byte >> 6);
+            converted += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return converted;
+}
 
 } // namespace
 
@@ -26,7 +66,7 @@ std::vector<std::string> readSoundFileTags(SNDFILE* file) {
     for (const StringTag& tag : stringTags) {
         const char* value = sf_get_string(file, tag.type);
         if (value && *value)
-            tags.push_back(std::string(tag.name) + "=" + value);
+            tags.push_back(std::string(tag.name) + "=" + asUTF8(value));
     }
     return tags;
 }

@@ -57,8 +57,8 @@ std::string pngOf(uint32_t width, uint32_t height, int colourType, size_t size) 
 }
 
 std::string jpegOf(uint32_t width, uint32_t height, size_t size) {
-    std::string app0 = "\xFF\xE0" + bigEndian(16, 2) + std::string("JFIF\0\x01\x01\0\0\x01\0\x01\0\0",
-                                                                   14);
+    std::string app0 =
+        "\xFF\xE0" + bigEndian(16, 2) + std::string("JFIF\0\x01\x01\0\0\x01\0\x01\0\0", 14);
     std::string frame = "\xFF\xC0" + bigEndian(17, 2) + "\x08" + bigEndian(height, 2) +
                         bigEndian(width, 2) + "\x03" + filler(9, 5);
     return "\xFF\xD8" + app0 + frame + filler(size, 7);
@@ -109,8 +109,7 @@ std::string withInfo(const std::string& wav,
     }
     const size_t data = wav.find("data", 12);
     std::string out = wav.substr(0, data) + "LIST" +
-                      littleEndian(static_cast<uint32_t>(list.size()), 4) + list +
-                      wav.substr(data);
+                      littleEndian(static_cast<uint32_t>(list.size()), 4) + list + wav.substr(data);
     return out.replace(4, 4, littleEndian(static_cast<uint32_t>(out.size() - 8), 4));
 }
 
@@ -149,8 +148,8 @@ protected:
 
     // The numbers of the blocks of `type` (metaflac's names, as "PICTURE").
     std::vector<int> blocksOf(const std::string& flac, const std::string& type) const {
-        std::istringstream list(reference("metaflac --list --block-type=" + type + " " +
-                                          quote(flac)));
+        std::istringstream list(
+            reference("metaflac --list --block-type=" + type + " " + quote(flac)));
         std::vector<int> numbers;
         for (std::string line; std::getline(list, line);)
             if (line.rfind("METADATA block #", 0) == 0)
@@ -166,8 +165,7 @@ protected:
     // A stereo recording that changes from frame to frame as music does: plucked notes and a
     // slow vibrato on each channel.
     void makeMusic(const std::string& wav, double seconds) const {
-        reference("sox -n -r 44100 -b 16 -c 2 " + quote(wav) + " synth " +
-                  std::to_string(seconds) +
+        reference("sox -n -r 44100 -b 16 -c 2 " + quote(wav) + " synth " + std::to_string(seconds) +
                   " pluck C3 pluck E4 pluck G3 pluck B4 remix 1,3 2,4 tremolo 3 40 vol 0.8");
     }
 
@@ -362,9 +360,8 @@ TEST_F(OrxaHostTags, LevelsVerifyPaddingAndSeekPoints) {
 TEST_F(OrxaHostTags, SoundFileTagsTravelBothWays) {
     reference("sox -n -r 44100 -b 16 -c 2 plain.wav synth 0.5 sine 440 sine 550");
     const std::vector<std::pair<std::string, std::string>> strings = {
-        {"INAM", "A Title \xc3\xa4"}, {"IART", "An Artist"}, {"IPRD", "An Album"},
-        {"ICRD", "2024"},            {"ICMT", "A comment"},  {"IGNR", "Jazz"},
-        {"ITRK", "7"}};
+        {"INAM", "A Title \xc3\xa4"}, {"IART", "An Artist"}, {"IPRD", "An Album"}, {"ICRD", "2024"},
+        {"ICMT", "A comment"},        {"IGNR", "Jazz"},      {"ITRK", "7"}};
     writeFile(dir / "tagged.wav", withInfo(readFile(dir / "plain.wav"), strings));
     ok("-q encode tagged.wav");
     const std::string expected = "TITLE=A Title \xc3\xa4\nARTIST=An Artist\nALBUM=An Album\n"
@@ -399,6 +396,11 @@ TEST_F(OrxaHostTags, SoundFileTagsTravelBothWays) {
     ok("-q encode tagged.aiff -o from-aiff.flac");
     EXPECT_EQ(tags("from-aiff.flac"), "TITLE=A Title \xc3\xa4\nARTIST=An Artist\n"
                                       "COMMENT=A comment\n");
+
+    // A string in a Latin code page arrives readable.
+    writeFile(dir / "latin.wav", withInfo(readFile(dir / "plain.wav"), {{"INAM", "Caf\xe9"}}));
+    ok("-q encode latin.wav");
+    EXPECT_EQ(tags("latin.flac"), "TITLE=Caf\xc3\xa9\n");
 
     // --no-tags leaves the recording's strings behind.
     ok("-q encode --no-tags tagged.wav -o untagged.flac");
