@@ -145,7 +145,7 @@ void addEncodingOptions(CLI::App& command, Options& options) {
     command
         .add_option("--seekpoint-every", encoding.seekSeconds,
                     "a seek point every SECONDS (default 10; 0 for none)")
-        ->check(CLI::Range(0.0, 1e9));
+        ->check(CLI::NonNegativeNumber);
 }
 
 // The values of --tag-from-file and the images of --picture, read once for the whole batch.

@@ -256,6 +256,15 @@ TEST_F(OrxaHostTags, TagOptionsAddRemoveAndDrop) {
     EXPECT_EQ(tags("bare.flac"), tags("in.flac"));
     EXPECT_TRUE(blocksOf("bare.flac", "PICTURE").empty());
 
+    // A channel mask names the input's speakers: kept with them, dropped with a new count.
+    reference("sox -n -r 22050 -b 16 -c 2 two.wav synth 0.5 sine 440 sine 550");
+    reference("flac -s -T WAVEFORMATEXTENSIBLE_CHANNEL_MASK=0x0003 -T TITLE=T -o two.flac "
+              "two.wav");
+    ok("-q transcode two.flac -o two-kept.flac");
+    EXPECT_EQ(tags("two-kept.flac"), "WAVEFORMATEXTENSIBLE_CHANNEL_MASK=0x0003\nTITLE=T\n");
+    ok("-q transcode --channels 1 two.flac -o one.flac");
+    EXPECT_EQ(tags("one.flac"), "TITLE=T\n");
+
     // A value from a file is taken whole, newlines and all; pictures come with the fields of
     // their own headers.
     writeFile(dir / "lyrics.txt", "line one\nline two\n");
