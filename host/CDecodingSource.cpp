@@ -30,15 +30,16 @@ constexpr Layout commonLayout{44100, 2, 2};
 } // namespace
 
 CDecodingSource::CDecodingSource(orxa::common::IOrxaPlugin& plugin, const CInputFile& input,
-                                 const Layout& wanted, bool checkMD5)
+                                 const Layout& wanted, bool checkMD5, bool readPictures)
     : m_path(input.name()), m_openPath(input.openPath()), m_checkMD5(checkMD5) {
     Layout first = wanted.isComplete() ? wanted : commonLayout;
-    m_source = open(plugin, first);
+    // The first source tells everything about the file; a second one only decodes.
+    m_source = open(plugin, first, readPictures);
     readInfo();
     m_layout = resolve(wanted);
     if (m_layout != first) {
         close();
-        m_source = open(plugin, m_layout);
+        m_source = open(plugin, m_layout, false);
     }
 }
 
@@ -53,7 +54,7 @@ CDecodingSource::~CDecodingSource() {
 }
 
 tamu::P<orxa::common::IAudioSource> CDecodingSource::open(orxa::common::IOrxaPlugin& plugin,
-                                                          const Layout& layout) {
+                                                          const Layout& layout, bool readPictures) {
     return CJobError::about(m_path, m_openPath, [&] {
         orxa::common::SourceOptions options{};
         options.size = sizeof options;
@@ -70,6 +71,11 @@ tamu::P<orxa::common::IAudioSource> CDecodingSource::open(orxa::common::IOrxaPlu
         m_integrity = tamu::tryInterfaceCast<orxa::common::IStreamIntegrity>(made);
         if (m_integrity)
             m_integrity->setMD5Checking(m_checkMD5);
+        if (readPictures) {
+            if (tamu::P<orxa::common::IAudioStreamInfo> info =
+                    tamu::tryInterfaceCast<orxa::common::IAudioStreamInfo>(made))
+                info->setPictureReading(true);
+        }
         CHostLog::takeThreadFailure();
         source->open();
         return source;
@@ -94,6 +100,16 @@ void CDecodingSource::readInfo() {
                 if (tamu::P<tamu::IBase> tag = tags->get(i))
                     m_info.tags.push_back(tamu::stringConv::toStdString(*tag->toString()));
         }
+        if (tamu::P<tamu::IString> vendor = stream->getStreamVendor())
+            m_info.vendor = tamu::stringConv::toStdString(*vendor);
+        stream->getStreamMD5(m_info.md5.data());
+        m_info.minBlockSize = stream->getStreamMinBlockSize();
+        m_info.maxBlockSize = stream->getStreamMaxBlockSize();
+        m_info.minFrameSize = stream->getStreamMinFrameSize();
+        m_info.maxFrameSize = stream->getStreamMaxFrameSize();
+        m_info.pictures.clear();
+        for (int32_t i = 0; i < stream->getStreamPictureCount(); ++i)
+            m_info.pictures.push_back(stream->getStreamPicture(i));
     });
 }
 

@@ -3,8 +3,11 @@
 #include "Layout.h"
 #include "span.h"
 
+// Held in the stream information, so its owners need the whole type.
+#include "orxa/common/IStreamPicture.h"
 #include "tamu/P.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -32,6 +35,14 @@ struct StreamInfo {
     // -1 when the source does not tell.
     int32_t seekPoints = -1;
     std::vector<std::string> tags;
+    std::string vendor; // empty when the file has no tag block
+    std::array<uint8_t, 16> md5{};
+    int32_t minBlockSize = 0;
+    int32_t maxBlockSize = 0;
+    int32_t minFrameSize = 0; // 0 when unknown
+    int32_t maxFrameSize = 0;
+    // Read only when asked for.
+    std::vector<tamu::P<orxa::common::IStreamPicture>> pictures;
 };
 
 // A FLAC file opened through a source of the plug-in, delivering the wanted layout. The file's
@@ -41,9 +52,10 @@ struct StreamInfo {
 class CDecodingSource {
 public:
     // Throws CJobError about the input. With `checkMD5` a source that can is asked to check
-    // the audio against the stream's signature.
+    // the audio against the stream's signature; with `readPictures` the info holds the file's
+    // pictures.
     CDecodingSource(orxa::common::IOrxaPlugin& plugin, const CInputFile& input,
-                    const Layout& wanted, bool checkMD5 = false);
+                    const Layout& wanted, bool checkMD5 = false, bool readPictures = false);
     CDecodingSource(const CDecodingSource&) = delete;
     CDecodingSource& operator=(const CDecodingSource&) = delete;
     ~CDecodingSource();
@@ -65,7 +77,7 @@ public:
 
 private:
     tamu::P<orxa::common::IAudioSource> open(orxa::common::IOrxaPlugin& plugin,
-                                             const Layout& layout);
+                                             const Layout& layout, bool readPictures);
     void readInfo();
     Layout resolve(const Layout& wanted) const;
 

@@ -10,10 +10,12 @@
 
 #include "orxa/audio/IAudioChunk.h"
 #include "orxa/common/IAudioFormat.h"
+#include "orxa/common/IEncoderSettings.h"
 #include "orxa/common/IOrxaPlugin.h"
 #include "orxa/common/workerOptions.h"
 #include "tamu/IString.h"
 #include "tamu/interfaceCast.h"
+#include "tamu/stringConv.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -25,7 +27,7 @@
 namespace orxa::host {
 
 CEncodingTarget::CEncodingTarget(orxa::common::IOrxaPlugin& plugin, const Job& job,
-                                 const Layout& layout)
+                                 const Layout& layout, const EncoderSetup& setup)
     : m_path(job.output) {
     // A FLAC stream is finished by seeking back to its header, which a device or FIFO cannot
     // do: it is made in a temporary file of its own and copied in at the end.
@@ -51,6 +53,7 @@ CEncodingTarget::CEncodingTarget(orxa::common::IOrxaPlugin& plugin, const Job& j
             plugin.createFormat(location, orxa::common::formatKind, 0, &options));
         if (!m_format)
             throw CJobError(m_path, "the plug-in made no audio format");
+        configure(setup);
         CHostLog::takeThreadFailure();
         m_format->open();
         checkLog();
@@ -104,6 +107,31 @@ void CEncodingTarget::copyInto(int fd) {
             }
             done += written;
         }
+    }
+}
+
+void CEncodingTarget::configure(const EncoderSetup& setup) {
+    if (setup.isPlain())
+        return;
+    tamu::P<orxa::common::IEncoderSettings> settings =
+        tamu::tryInterfaceCast<orxa::common::IEncoderSettings>(m_format);
+    // Tags and pictures are never dropped without a word.
+    if (!settings)
+        throw CJobError(m_path, "the plug-in takes no tags, pictures or encoder settings");
+    for (const std::string& tag : setup.tags)
+        settings->addTag(tamu::stringConv::fromStd(tag));
+    for (const tamu::P<orxa::common::IStreamPicture>& picture : setup.pictures)
+        settings->addPicture(picture.get());
+    if (setup.padding > 0)
+        settings->setPadding(setup.padding);
+    if (setup.level >= 0)
+        settings->setCompressionLevel(setup.level);
+    if (setup.verify)
+        settings->setVerify(true);
+    if (setup.totalSamples > 0) {
+        settings->setTotalSamplesEstimate(setup.totalSamples);
+        if (setup.seekSeconds > 0.0)
+            settings->setSeekPoints(setup.seekSeconds, setup.totalSamples);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Layout.h"
+#include "encodeChoices.h"
 
 #include "tamu/P.h"
 
@@ -25,11 +26,13 @@ struct Job;
 // output only with `commit` (a device or FIFO gets the finished file's bytes). The format is handed
 // a name that opens the descriptor held here, so neither the temporary's nor the output's own
 // name needs to mean anything to it; its messages are told with the output's name.
-// Failures that the format only logs count as failures here.
+// Failures that the format only logs count as failures here. Whatever `setup` asks beyond the
+// fixed settings goes through the format's encoder settings, before it opens.
 class CEncodingTarget {
 public:
     // Throws CJobError about the output.
-    CEncodingTarget(orxa::common::IOrxaPlugin& plugin, const Job& job, const Layout& layout);
+    CEncodingTarget(orxa::common::IOrxaPlugin& plugin, const Job& job, const Layout& layout,
+                    const EncoderSetup& setup = {});
     CEncodingTarget(const CEncodingTarget&) = delete;
     CEncodingTarget& operator=(const CEncodingTarget&) = delete;
     ~CEncodingTarget();
@@ -39,6 +42,7 @@ public:
     int64_t commit();
 
 private:
+    void configure(const EncoderSetup& setup);
     void checkLog();
     void copyInto(int fd);
 

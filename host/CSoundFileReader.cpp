@@ -1,5 +1,7 @@
 #include "CSoundFileReader.h"
 
+#include "soundFileTags.h"
+
 #include <sndfile.h>
 
 #include <cstring>
@@ -87,6 +89,7 @@ CSoundFileReader::CSoundFileReader(const std::string& path) {
                        static_cast<int>(positions.size() * sizeof(int))) == SF_TRUE)
             m_positions.assign(positions.begin(), positions.end());
     }
+    m_tags = readSoundFileTags(m_file);
 }
 
 CSoundFileReader::~CSoundFileReader() {

@@ -27,6 +27,8 @@ public:
     // The position of each channel (SF_CHANNEL_MAP_*), as the file's header names them (a WAVE
     // channel mask, an AIFF channel chunk); empty when it does not.
     const std::vector<int32_t>& getChannelPositions() const { return m_positions; }
+    // The file's title, artist, ... as Vorbis comments ("TITLE=...").
+    const std::vector<std::string>& getTags() const { return m_tags; }
 
     // Up to `frames` frames, each sample left-aligned in 32 bits; 0 at the end.
     int64_t read(int32_t* buffer, int64_t frames);
@@ -39,6 +41,7 @@ private:
     int64_t m_frames = 0;
     int64_t m_promisedFrames = -1;
     std::vector<int32_t> m_positions;
+    std::vector<std::string> m_tags;
 };
 
 } // namespace orxa::host

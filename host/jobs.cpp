@@ -21,12 +21,14 @@
 #include "tamu/IMemoryBlock.h"
 #include "tamu/IMemoryManager.h"
 #include "tamu/IString.h"
+#include "tamu/stringConv.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -117,6 +119,74 @@ std::string formatDuration(double seconds) {
     return text;
 }
 
+std::string md5Text(const std::array<uint8_t, 16>& md5) {
+    if (std::all_of(md5.begin(), md5.end(), [](uint8_t byte) { return byte == 0; }))
+        return "unset";
+    std::string text;
+    char hex[3];
+    for (uint8_t byte : md5) {
+        std::snprintf(hex, sizeof hex, "%02x", byte);
+        text += hex;
+    }
+    return text;
+}
+
+// "4608 samples", "16 to 4608 samples", or "unknown" when the header leaves both at 0.
+std::string rangeText(int32_t least, int32_t most, const char* unit) {
+    if (least == 0 && most == 0)
+        return "unknown";
+    std::string text = std::to_string(least);
+    if (most != least)
+        text += " to " + std::to_string(most);
+    return text + " " + unit;
+}
+
+// The picture types of ID3v2 APIC.
+const char* pictureTypeName(int32_t type) {
+    static const char* const names[] = {"other",
+                                        "file icon",
+                                        "other file icon",
+                                        "front cover",
+                                        "back cover",
+                                        "leaflet page",
+                                        "media",
+                                        "lead artist",
+                                        "artist",
+                                        "conductor",
+                                        "band",
+                                        "composer",
+                                        "lyricist",
+                                        "recording location",
+                                        "during recording",
+                                        "during performance",
+                                        "screen capture",
+                                        "a bright coloured fish",
+                                        "illustration",
+                                        "band logotype",
+                                        "publisher logotype"};
+    return type >= 0 && type <= 20 ? names[type] : "unknown type";
+}
+
+// "3 (front cover), image/png, 5000 bytes, 16x32, 24 bits, "description"".
+std::string pictureText(orxa::common::IStreamPicture& picture) {
+    auto textOf = [](const tamu::P<tamu::IString>& text) {
+        return text ? tamu::stringConv::toStdString(*text) : std::string();
+    };
+    tamu::P<tamu::IMemoryBlock> data = picture.getData();
+    std::string text =
+        std::to_string(picture.getPictureType()) + " (" +
+        pictureTypeName(picture.getPictureType()) + "), " + textOf(picture.getMimeType()) + ", " +
+        std::to_string(data ? data->getSize() : 0) + " bytes, " +
+        std::to_string(picture.getWidth()) + "x" + std::to_string(picture.getHeight()) + ", " +
+        std::to_string(picture.getDepth()) + " bits";
+    if (picture.getColours() > 0)
+        text += ", " + std::to_string(picture.getColours()) + " colours";
+    std::string description = textOf(picture.getDescription());
+    if (!description.empty())
+        text += ", \"" + description + "\"";
+    return text;
+}
+
 // Where decoded PCM goes: a temporary that becomes the output, or straight into standard
 // output, a device or a FIFO.
 class CDecodeOutput {
@@ -204,7 +274,7 @@ double decodeFile(const JobContext& context, const Job& job, const Layout& wante
     }
     std::unique_ptr<CPcmSink> sink = CJobError::about(job.output, [&] {
         return makePcmSink(job.kind, output->fd(), layout.sampleRate, layout.channels,
-                           layout.bytesPerSample, frames);
+                           layout.bytesPerSample, frames, info.tags);
     });
 
     CProgressSlot slot(progress, job.input, durationOf(source.info()));
@@ -240,7 +310,8 @@ double encodeFile(const JobContext& context, const Job& job, CProgress& progress
         return channelLayout::orderFor(layout.channels, reader->getChannelPositions(),
                                        context.channelMap);
     });
-    CEncodingTarget target(*context.plugin, job, layout);
+    CEncodingTarget target(*context.plugin, job, layout,
+                           context.encoding.setupFor(reader->getTags(), {}, reader->getFrames()));
 
     int64_t promised = reader->getPromisedFrames();
     CProgressSlot slot(progress, job.input,
@@ -280,10 +351,25 @@ double transcodeFile(const JobContext& context, const Job& job, const Layout& wa
                      CProgress& progress) {
     Clock::time_point start = Clock::now();
     CInputFile input(job.input);
-    CDecodingSource source(*context.plugin, input, wanted, context.checkMD5);
+    CDecodingSource source(*context.plugin, input, wanted, context.checkMD5,
+                           !context.encoding.noPictures);
     const Layout& layout = source.layout();
-    applySpan(context, job, source);
-    CEncodingTarget target(*context.plugin, job, layout);
+    const StreamInfo& info = source.info();
+    std::vector<std::string> tags = info.tags;
+    // A channel mask tells the positions of the file's own channels, no longer those written.
+    if (layout.channels != info.channels)
+        std::erase_if(tags, [](const std::string& tag) {
+            return sameTagName(tagName(tag), "WAVEFORMATEXTENSIBLE_CHANNEL_MASK");
+        });
+    const Span span = applySpan(context, job, source);
+    // The length written: the span's, or what is left of the stream, at the output's rate.
+    int64_t expected = span.framesAt(info.sampleRate, layout.sampleRate);
+    if (expected < 0 && info.totalSamples > 0)
+        expected = Span{span.first, info.totalSamples}.framesAt(info.sampleRate, layout.sampleRate);
+    if (expected < 0)
+        expected = 0;
+    CEncodingTarget target(*context.plugin, job, layout,
+                           context.encoding.setupFor(tags, info.pictures, expected));
 
     CProgressSlot slot(progress, job.input, durationOf(source.info()));
     double done = 0.0;
@@ -326,7 +412,7 @@ double testFile(const JobContext& context, const Job& job, CProgress& progress) 
 
 std::string describeFile(const JobContext& context, const std::string& path) {
     CInputFile input(path);
-    CDecodingSource source(*context.plugin, input, Layout{});
+    CDecodingSource source(*context.plugin, input, Layout{}, false, true);
     const StreamInfo& info = source.info();
     std::string text = path + "\n";
     auto line = [&](const char* name, const std::string& value) {
@@ -352,6 +438,13 @@ std::string describeFile(const JobContext& context, const std::string& path) {
     line("tags", std::to_string(info.tags.size()));
     for (const std::string& tag : info.tags)
         text += "    " + tag + "\n";
+    line("vendor", info.vendor.empty() ? "none" : info.vendor);
+    line("MD5", md5Text(info.md5));
+    line("block size", rangeText(info.minBlockSize, info.maxBlockSize, "samples"));
+    line("frame size", rangeText(info.minFrameSize, info.maxFrameSize, "bytes"));
+    line("pictures", std::to_string(info.pictures.size()));
+    for (const tamu::P<orxa::common::IStreamPicture>& picture : info.pictures)
+        text += "    " + pictureText(*picture) + "\n";
     source.close();
     return text;
 }

@@ -2,6 +2,7 @@
 
 #include "Layout.h"
 #include "channelLayout.h"
+#include "encodeChoices.h"
 #include "pcmSinks.h"
 #include "span.h"
 
@@ -36,6 +37,8 @@ struct JobContext {
     // The part of each input that `decode` and `transcode` keep; the whole when not given.
     std::optional<SpanTime> skip;
     std::optional<SpanTime> until;
+    // What `encode` and `transcode` write beyond the audio, and how.
+    EncodeChoices encoding;
 };
 
 struct Job {

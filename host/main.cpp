@@ -3,9 +3,11 @@
 #include "CPluginLibrary.h"
 #include "CProgress.h"
 #include "console.h"
+#include "encodeChoices.h"
 #include "interruption.h"
 #include "jobs.h"
 #include "outputPlan.h"
+#include "systemReason.h"
 
 #include "orxa/common/IOrxaPlugin.h"
 #include "tamu/IMemoryManager.h"
@@ -13,10 +15,13 @@
 #include <CLI/CLI.hpp>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <clocale>
 #include <cstdio>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <map>
 #include <set>
 #include <thread>
@@ -41,6 +46,9 @@ struct Options {
     std::string channelMap;
     std::string skip;
     std::string until;
+    EncodeChoices encoding;
+    std::vector<std::string> tagFiles; // "NAME=FILE"
+    std::vector<std::string> pictureFiles;
 };
 
 void addWorkOptions(CLI::App& command, Options& options, bool writes, bool layout) {
@@ -81,6 +89,101 @@ void addWorkOptions(CLI::App& command, Options& options, bool writes, bool layou
     command.fallthrough();
 }
 
+// "NAME=..." with a Vorbis comment field name; the empty text when it is one.
+std::string checkNamed(const std::string& text, const char* what) {
+    size_t equals = text.find('=');
+    if (equals == std::string::npos)
+        return "'" + text + "' is not " + what;
+    if (!isTagName(text.substr(0, equals)))
+        return "'" + text.substr(0, equals) + "' is not a tag name (printable ASCII without '=')";
+    return "";
+}
+
+// What `encode` and `transcode` write beyond the audio; flac's options and defaults.
+void addEncodingOptions(CLI::App& command, Options& options) {
+    EncodeChoices& encoding = options.encoding;
+    for (int level = 0; level <= 8; ++level) {
+        std::string name = "-" + std::to_string(level);
+        // One line of help stands for all nine.
+        command
+            .add_flag_callback(
+                name, [&encoding, level] { encoding.level = level; },
+                level == 0 ? "compression level -0 (fastest) to -8 (smallest); default: the "
+                             "plug-in's own settings, near -5"
+                           : "")
+            ->group(level == 0 ? "Options" : "");
+    }
+    command.add_flag("-V,--verify", encoding.verify,
+                     "decode each frame again as it is written and fail on any difference");
+    command
+        .add_option("--tag", encoding.addTags,
+                    "add the tag NAME=VALUE (repeatable; after the input's own)")
+        ->allow_extra_args(false)
+        ->take_all()
+        ->check(CLI::Validator([](std::string& text) { return checkNamed(text, "NAME=VALUE"); },
+                               "NAME=VALUE"));
+    command
+        .add_option("--tag-from-file", options.tagFiles,
+                    "add the tag NAME whose value is the whole content of FILE (repeatable)")
+        ->allow_extra_args(false)
+        ->take_all()
+        ->check(CLI::Validator([](std::string& text) { return checkNamed(text, "NAME=FILE"); },
+                               "NAME=FILE"));
+    command
+        .add_option("--remove-tag", encoding.removeTags,
+                    "drop the input's tags of NAME, in any case (repeatable)")
+        ->allow_extra_args(false)
+        ->take_all()
+        ->check(CLI::Validator(
+            [](std::string& name) {
+                return isTagName(name) ? std::string()
+                                       : "'" + name +
+                                             "' is not a tag name (printable ASCII "
+                                             "without '=')";
+            },
+            "NAME"));
+    command.add_flag("--no-tags", encoding.noTags,
+                     "drop every tag of the input (its pictures stay; --tag still adds)");
+    command.add_flag("--no-pictures", encoding.noPictures, "drop every picture of the input");
+    command
+        .add_option("--picture", options.pictureFiles,
+                    "add FILE (PNG, JPEG or GIF) as the front cover (repeatable)")
+        ->allow_extra_args(false)
+        ->take_all();
+    command
+        .add_option("--padding", encoding.padding,
+                    "bytes of padding for editing tags later (default 8192; 0 for none)")
+        ->check(CLI::Range(0, (1 << 24) - 1));
+    command
+        .add_option("--seekpoint-every", encoding.seekSeconds,
+                    "a seek point every SECONDS (default 10; 0 for none)")
+        ->check(CLI::NonNegativeNumber);
+}
+
+// The values of --tag-from-file and the images of --picture, read once for the whole batch.
+bool readEncodingFiles(Options& options, tamu::IMemoryManager& memory) {
+    for (const std::string& named : options.tagFiles) {
+        size_t equals = named.find('=');
+        std::string file = named.substr(equals + 1);
+        std::ifstream in(file, std::ios::binary);
+        if (!in) {
+            console::error(file, systemReason(errno));
+            return false;
+        }
+        std::string value((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        options.encoding.addTags.push_back(named.substr(0, equals) + "=" + value);
+    }
+    for (const std::string& file : options.pictureFiles) {
+        try {
+            options.encoding.addPictures.push_back(loadPicture(memory, file));
+        } catch (const std::exception& e) {
+            console::error(file, e.what());
+            return false;
+        }
+    }
+    return true;
+}
+
 int threadsFor(const Options& options, size_t jobCount) {
     if (options.jobs > 0)
         return options.jobs;
@@ -110,7 +213,7 @@ std::string versionText(const std::string& pluginPath) {
     return text;
 }
 
-int run(const std::string& name, const Options& options) {
+int run(const std::string& name, Options& options) {
     static const std::map<std::string, PlanRequest::Command> commands = {
         {"decode", PlanRequest::Command::decode},
         {"encode", PlanRequest::Command::encode},
@@ -140,6 +243,9 @@ int run(const std::string& name, const Options& options) {
         return exitFailure;
     }
     context.memory = host->getMemoryManager();
+    if (!readEncodingFiles(options, *context.memory))
+        return exitFailure;
+    context.encoding = options.encoding;
     context.quiet = options.quiet;
     context.checkMD5 = !options.noMD5;
     context.throughErrors = options.throughErrors;
@@ -227,6 +333,7 @@ int main(int argc, char** argv) {
 
     CLI::App* encode = app.add_subcommand("encode", "encode WAV, AIFF, ... (integer PCM) to FLAC");
     addWorkOptions(*encode, options, true, false);
+    addEncodingOptions(*encode, options);
     encode->add_option("--channel-map", options.channelMap,
                        "the input channels in FLAC's order, numbered from 1 (1,2,5,6,3,4), or "
                        "'none' to take them as they are; needed when a WAVE channel mask "
@@ -235,6 +342,7 @@ int main(int argc, char** argv) {
     CLI::App* transcode =
         app.add_subcommand("transcode", "decode FLAC, convert when asked, encode FLAC");
     addWorkOptions(*transcode, options, true, true);
+    addEncodingOptions(*transcode, options);
 
     CLI::App* test = app.add_subcommand("test", "decode FLAC with every check and write nothing");
     addWorkOptions(*test, options, false, false);

@@ -3,6 +3,7 @@
 #include "channelLayout.h"
 #include "interruption.h"
 #include "pcmPacking.h"
+#include "soundFileTags.h"
 #include "systemReason.h"
 
 #include <sndfile.h>
@@ -102,7 +103,7 @@ public:
 class CSoundFileSink : public CPcmSink {
 public:
     CSoundFileSink(OutputKind kind, int fd, int32_t sampleRate, int32_t channels,
-                   int32_t bytesPerSample)
+                   int32_t bytesPerSample, const std::vector<std::string>& tags)
         : m_channels(channels), m_bytesPerSample(bytesPerSample) {
         SF_INFO info{};
         info.samplerate = sampleRate;
@@ -123,6 +124,7 @@ public:
                 sf_command(m_file, SFC_SET_CHANNEL_MAP_INFO, positions.data(),
                            static_cast<int>(positions.size() * sizeof(int)));
         }
+        writeSoundFileTags(m_file, tags);
     }
     ~CSoundFileSink() override {
         if (m_file)
@@ -184,14 +186,16 @@ OutputKind outputKindOf(const std::string& path) {
 }
 
 std::unique_ptr<CPcmSink> makePcmSink(OutputKind kind, int fd, int32_t sampleRate, int32_t channels,
-                                      int32_t bytesPerSample, int64_t frames) {
+                                      int32_t bytesPerSample, int64_t frames,
+                                      const std::vector<std::string>& tags) {
     bool seekable = ::lseek(fd, 0, SEEK_CUR) >= 0;
     if (kind == OutputKind::wav && !seekable)
         return std::make_unique<CWavStreamSink>(fd, sampleRate, channels, bytesPerSample, frames);
     if (kind == OutputKind::aiff && !seekable)
         throw std::runtime_error("AIFF cannot be written into a pipe; use -t wav or -t raw");
     if (kind == OutputKind::wav || kind == OutputKind::aiff)
-        return std::make_unique<CSoundFileSink>(kind, fd, sampleRate, channels, bytesPerSample);
+        return std::make_unique<CSoundFileSink>(kind, fd, sampleRate, channels, bytesPerSample,
+                                                tags);
     return std::make_unique<CRawSink>(fd);
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace orxa::host {
 
@@ -24,7 +25,10 @@ public:
 
 // Writes to `fd`, which the caller keeps open until the sink is gone. `frames` is the length
 // the stream promises (0 when unknown), for a WAV header that cannot be filled in afterwards.
+// A WAV or AIFF file written through libsndfile carries the `tags` it has a place for ("NAME=
+// value"); raw PCM and WAV into a pipe carry none.
 std::unique_ptr<CPcmSink> makePcmSink(OutputKind kind, int fd, int32_t sampleRate, int32_t channels,
-                                      int32_t bytesPerSample, int64_t frames = 0);
+                                      int32_t bytesPerSample, int64_t frames = 0,
+                                      const std::vector<std::string>& tags = {});
 
 } // namespace orxa::host
