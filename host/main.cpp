@@ -4,6 +4,7 @@
 #include "CProgress.h"
 #include "console.h"
 #include "encodeChoices.h"
+#include "infoJson.h"
 #include "interruption.h"
 #include "jobs.h"
 #include "outputPlan.h"
@@ -44,6 +45,7 @@ struct Options {
     int jobs = 0;
     Layout wanted;
     std::string channelMap;
+    bool json = false;
     std::string skip;
     std::string until;
     EncodeChoices encoding;
@@ -270,8 +272,10 @@ int run(const std::string& name, Options& options) {
             job.input = file;
             std::vector<Job> one{job};
             BatchResult each = runJobs(one, 1, [&](const Job& job) {
-                std::string text = describeFile(context, job.input);
-                std::fputs(first ? text.c_str() : ("\n" + text).c_str(), stdout);
+                std::string text = options.json ? describeFileAsJson(context, job.input)
+                                                : describeFile(context, job.input);
+                // JSON documents go one per line; text blocks are parted by a blank line.
+                std::fputs(first || options.json ? text.c_str() : ("\n" + text).c_str(), stdout);
                 std::fflush(stdout);
                 first = false;
                 return 0.0;
@@ -322,6 +326,8 @@ int main(int argc, char** argv) {
 
     CLI::App* info = app.add_subcommand("info", "print the stream information and tags of files");
     info->add_option("files", options.plan.inputs, "FLAC files")->required();
+    info->add_flag("--json", options.json,
+                   "print each file as one JSON document (unknown values are null)");
     info->fallthrough();
 
     CLI::App* decode = app.add_subcommand("decode", "decode FLAC to WAV, AIFF or raw PCM");

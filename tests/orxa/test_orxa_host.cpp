@@ -1,6 +1,12 @@
 // End-to-end: the built orxa-host against the reference flac and sox tools.
 #include "toolRunner.h"
 
+#include "tamu/CJsonParser.h"
+#include "tamu/CVariantArray.h"
+#include "tamu/CVariantMap.h"
+#include "tamu/IString.h"
+#include "tamu/stringConv.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -780,4 +786,47 @@ TEST_F(OrxaHost, SeekPointsAndSpanMistakes) {
     EXPECT_EQ(reversed.status, 1);
     EXPECT_EQ(reversed.err, "orxa-host: plain.flac: --until comes before --skip\n");
     EXPECT_FALSE(fs::exists(dir / "x.wav"));
+}
+
+// `info --json` gives scripts the same facts as the text, one document per line, unknown values
+// as null; our own parser reads it back.
+TEST_F(OrxaHost, InfoAsJsonHoldsTheSameFacts) {
+    makeWav("tagged", 24, 6, 48000, 0.5, "--channel-map=none -T 'TITLE=Gr\xc3\xbc\xc3\x9f \"Q\"'");
+    reference("sox -n -r 44100 -b 16 -c 2 empty.wav trim 0 0");
+    ok("-q encode empty.wav");
+    const std::string out = ok("info --json tagged.flac empty.flac").out;
+    ASSERT_EQ(std::count(out.begin(), out.end(), '\n'), 2) << out;
+    const auto field = [](const tamu::P<tamu::IVariant>& document, const char* name) {
+        auto* map = dynamic_cast<tamu::CVariantMap*>(document.get());
+        tamu::P<tamu::IVariant> value = map ? map->get(tamu::stringConv::fromStd(name)) : nullptr;
+        return value ? tamu::stringConv::toStdString(*value->asText()) : std::string("absent");
+    };
+    const auto parse = [](const std::string& line) {
+        return tamu::make<tamu::CJsonParser>()->parse(tamu::stringConv::fromStd(line));
+    };
+    tamu::P<tamu::IVariant> tagged = parse(out.substr(0, out.find('\n')));
+    EXPECT_EQ(field(tagged, "file"), "tagged.flac");
+    EXPECT_EQ(field(tagged, "channels"), "6");
+    EXPECT_EQ(field(tagged, "layout"), "5.1");
+    EXPECT_EQ(field(tagged, "bitsPerSample"), "24");
+    EXPECT_EQ(field(tagged, "totalSamples"), metaflac("total-samples", "tagged.flac"));
+    EXPECT_EQ(field(tagged, "md5"), metaflac("md5sum", "tagged.flac"));
+    EXPECT_EQ(field(tagged, "vendor"), metaflac("vendor-tag", "tagged.flac"));
+    auto* tags = dynamic_cast<tamu::CVariantArray*>(dynamic_cast<tamu::CVariantMap*>(tagged.get())
+                                                        ->get(tamu::stringConv::fromStd("tags"))
+                                                        .get());
+    ASSERT_NE(tags, nullptr);
+    // flac adds the WAVE channel mask of its input as a tag of its own.
+    std::vector<std::string> texts;
+    for (int32_t i = 0; i < tags->getCount(); ++i)
+        texts.push_back(tamu::stringConv::toStdString(*tags->get(i)->asText()));
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "TITLE=Gr\xc3\xbc\xc3\x9f \"Q\""), texts.end())
+        << out;
+    EXPECT_EQ(
+        static_cast<int32_t>(texts.size()),
+        std::stoi(
+            ok("info tagged.flac").out.substr(ok("info tagged.flac").out.find("  tags  ") + 17)));
+    tamu::P<tamu::IVariant> empty = parse(out.substr(out.find('\n') + 1));
+    EXPECT_EQ(field(empty, "totalSamples"), "null");
+    EXPECT_EQ(field(empty, "md5"), metaflac("md5sum", "empty.flac")); // the MD5 of nothing
 }
