@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   unicode-data
-  flac sox bsdutils python3
+  flac sox bsdutils python3 time
 )
 
 missing=()
