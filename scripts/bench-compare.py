@@ -9,7 +9,8 @@ round that is not counted, then N rounds. A round's ratio is A/B of its own two 
 sides see the same machine load; the table gives the median ratio and the smallest and largest.
 CPU time is user + system of the process and its children (wait4); peak resident memory is
 GNU time's.
-The table goes to standard output and to BUILD/bench-results/compare.md.
+The table goes to standard output and to BUILD/bench-results/compare.md, every round's ratio to
+compare.json beside it. "met" compares the unrounded median with the target.
 """
 
 import argparse
@@ -154,12 +155,14 @@ def ratios(a, b, rounds, measure, repeat=1):
 class Table:
     def __init__(self):
         self.rows = []
+        self.raw = []  # every round's ratio, for bench-results/compare.json
 
     def add(self, pair, measure, values, target, note=""):
         if values is None:
             self.rows.append([pair, measure, "-", "-", "<= %.2f" % target, "not run", note])
             return
         median = statistics.median(values)
+        self.raw.append({"pair": pair, "measure": measure, "ratios": values, "target": target})
         self.rows.append([pair, measure, "%.3f" % median,
                           "%.3f - %.3f" % (min(values), max(values)), "<= %.2f" % target,
                           "yes" if median <= target else "no", note])
@@ -327,6 +330,8 @@ def main():
     text = "\n".join(header) + table.markdown() + "\n"
     with open(os.path.join(results, "compare.md"), "w") as out:
         out.write(text)
+    with open(os.path.join(results, "compare.json"), "w") as out:
+        json.dump(table.raw, out, indent=1)
     print(text)
     print("results: %s" % os.path.join(results, "compare.md"))
 
