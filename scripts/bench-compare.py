@@ -69,7 +69,7 @@ def sh(line):
 def voices(folder, rate, seconds):
     """Five mono voices at `rate`: plucked and bowed tones under slow envelopes, a glide, a
     buzzing square and pink noise. sox's tremolo is the envelope (rate in Hz, depth in %)."""
-    specs = [
+    chains = [
         "synth %d pluck 220 tremolo 1.7 85" % seconds,
         "synth %d sine 330:660 tremolo 0.31 70" % seconds,
         "synth %d triangle 110 tremolo 0.53 90 vol 0.8" % seconds,
@@ -77,10 +77,10 @@ def voices(folder, rate, seconds):
         "synth %d pinknoise tremolo 0.11 60 vol 0.08" % seconds,
     ]
     paths = []
-    for i, spec in enumerate(specs):
+    for i, chain in enumerate(chains):
         path = os.path.join(folder, "voice%d-%d.wav" % (i, rate))
         if not os.path.exists(path):
-            sh("sox -q -n -r %d -c 1 -b 24 %s %s" % (rate, path, spec))
+            sh("sox -q -n -r %d -c 1 -b 24 %s %s" % (rate, path, chain))
         paths.append(path)
     return paths
 
