@@ -7,6 +7,7 @@ BUILD      := build
 BUILD_ASAN := build-asan
 BUILD_TSAN := build-tsan
 BUILD_FUZZ := build-fuzz
+BUILD_RELEASE := build-release
 FUZZ_SECONDS ?= 60
 FUZZ_TIME  ?= $(FUZZ_SECONDS)
 
@@ -14,7 +15,7 @@ ASAN_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 
             UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 TSAN_ENV := TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
-.PHONY: all deps build demo test test-asan test-tsan bench fuzz format clean
+.PHONY: all deps build demo test test-asan test-tsan bench bench-compare fuzz format clean
 
 all: build
 
@@ -73,11 +74,24 @@ fuzz: deps $(BUILD_FUZZ)/CMakeCache.txt
 	$(call run-fuzzer,base64,4096)
 	$(call run-fuzzer,flac_source,65536)
 
-bench: build
-	@scripts/bench.sh $(BUILD)
+$(BUILD_RELEASE)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD_RELEASE) -DCMAKE_BUILD_TYPE=Release -DORXA_BUILD_TESTS=OFF $(CMAKE_FLAGS)
+
+# A Release build of its own: the micro-benchmarks of the hot loops, then orxa-host timed against
+# flac, sox, metaflac (and ffmpeg when present) on inputs synthesised into build-release/ once.
+# ROUNDS=n sets the rounds of each pair (default 5).
+bench: deps $(BUILD_RELEASE)/CMakeCache.txt
+	cmake --build $(BUILD_RELEASE) -j$(JOBS)
+	@scripts/bench.sh $(BUILD_RELEASE)
+	@scripts/bench-compare.py $(BUILD_RELEASE)
+
+# The side-by-side table alone.
+bench-compare: deps $(BUILD_RELEASE)/CMakeCache.txt
+	cmake --build $(BUILD_RELEASE) -j$(JOBS)
+	@scripts/bench-compare.py $(BUILD_RELEASE)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN) $(BUILD_FUZZ)
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN) $(BUILD_FUZZ) $(BUILD_RELEASE)

@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   unicode-data
-  flac sox bsdutils
+  flac sox bsdutils python3 time
 )
 
 missing=()
