@@ -6,6 +6,7 @@
 #include "orxa/common/IStreamPicture.h"
 #include "orxa/common/hostLogging.h"
 #include "orxa/flac/CEncoderMetadata.h"
+#include "orxa/flac/callbackGuard.h"
 #include "orxa/flac/pcmPacking.h"
 #include "tamu/CException.h"
 #include "tamu/CStringFormat.h"
@@ -374,64 +375,56 @@ FLAC__StreamEncoderTellStatus CFLACFormat::tellCallback(const FLAC__StreamEncode
     return static_cast<CFLACFormat*>(self)->tell(offset);
 }
 
+// The encoder's handlers name themselves in their failure lines; only the seek handler's line
+// carries the foundation's message.
+auto CFLACFormat::handlerFailure(const char* handler, bool withMessage) {
+    return [this, handler, withMessage](const CallbackFailure& failure) {
+        if (failure.what)
+            log(tamu::formatString("CFLACFormat: %s %s\n%s", handler, locationText(),
+                                   failure.what));
+        else if (failure.message && withMessage)
+            log(tamu::formatString("CFLACFormat: %s %s\n%s", handler, locationText(),
+                                   failure.message));
+        else
+            log(tamu::formatString("CFLACFormat: %s %s", handler, locationText()));
+    };
+}
+
 FLAC__StreamEncoderWriteStatus CFLACFormat::writeBytes(const FLAC__byte* buffer, size_t bytes) {
-    try {
-        try {
+    return guardCallback(
+        FLAC__STREAM_ENCODER_WRITE_STATUS_FATAL_ERROR,
+        [&] {
             if (!m_outStream)
                 return FLAC__STREAM_ENCODER_WRITE_STATUS_FATAL_ERROR;
             // libFLAC hands over one frame at a time, far below 2 GiB.
             m_outStream->write(buffer, static_cast<int32_t>(bytes));
             return FLAC__STREAM_ENCODER_WRITE_STATUS_OK;
-        } catch (const tamu::CException&) {
-            log(tamu::formatString("CFLACFormat: writeHandler %s", locationText()));
-        } catch (const std::exception& e) {
-            log(tamu::formatString("CFLACFormat: writeHandler %s\n%s", locationText(), e.what()));
-        } catch (...) {
-            log(tamu::formatString("CFLACFormat: writeHandler %s", locationText()));
-        }
-    } catch (...) {
-        // The log line itself failed; libFLAC still learns of the error.
-    }
-    return FLAC__STREAM_ENCODER_WRITE_STATUS_FATAL_ERROR;
+        },
+        handlerFailure("writeHandler", false));
 }
 
 FLAC__StreamEncoderSeekStatus CFLACFormat::seekTo(FLAC__uint64 offset) {
-    try {
-        try {
+    return guardCallback(
+        FLAC__STREAM_ENCODER_SEEK_STATUS_ERROR,
+        [&] {
             if (!m_outStream)
                 return FLAC__STREAM_ENCODER_SEEK_STATUS_ERROR;
             m_outStream->seek(static_cast<int64_t>(offset));
             return FLAC__STREAM_ENCODER_SEEK_STATUS_OK;
-        } catch (const tamu::CException& e) {
-            log(tamu::formatString("CFLACFormat: seekHandler %s\n%s", locationText(),
-                                   e.getMessage()));
-        } catch (const std::exception& e) {
-            log(tamu::formatString("CFLACFormat: seekHandler %s\n%s", locationText(), e.what()));
-        } catch (...) {
-            log(tamu::formatString("CFLACFormat: seekHandler %s", locationText()));
-        }
-    } catch (...) {
-    }
-    return FLAC__STREAM_ENCODER_SEEK_STATUS_ERROR;
+        },
+        handlerFailure("seekHandler", true));
 }
 
 FLAC__StreamEncoderTellStatus CFLACFormat::tell(FLAC__uint64* offset) {
-    try {
-        try {
+    return guardCallback(
+        FLAC__STREAM_ENCODER_TELL_STATUS_ERROR,
+        [&] {
             if (!m_outStream)
                 return FLAC__STREAM_ENCODER_TELL_STATUS_ERROR;
             *offset = static_cast<FLAC__uint64>(m_outStream->getPosition());
             return FLAC__STREAM_ENCODER_TELL_STATUS_OK;
-        } catch (const tamu::CException&) {
-            log(tamu::formatString("CFLACFormat: tellHandler %s", locationText()));
-        } catch (const std::exception& e) {
-            log(tamu::formatString("CFLACFormat: tellHandler %s\n%s", locationText(), e.what()));
-        } catch (...) {
-            log(tamu::formatString("CFLACFormat: tellHandler %s", locationText()));
-        }
-    } catch (...) {
-    }
-    return FLAC__STREAM_ENCODER_TELL_STATUS_ERROR;
+        },
+        handlerFailure("tellHandler", false));
 }
 
 void CFLACFormat::log(const tamu::P<tamu::IString>& text) {

@@ -88,6 +88,8 @@ private:
     FLAC__StreamEncoderWriteStatus writeBytes(const FLAC__byte* buffer, size_t bytes);
     FLAC__StreamEncoderSeekStatus seekTo(FLAC__uint64 offset);
     FLAC__StreamEncoderTellStatus tell(FLAC__uint64* offset);
+    // The report of a handler's failure for guardCallback.
+    auto handlerFailure(const char* handler, bool withMessage);
 
     void startEncoder();
     void log(const tamu::P<tamu::IString>& text);

@@ -6,6 +6,7 @@
 #include "orxa/common/CStreamPicture.h"
 #include "orxa/common/IPluginHost.h"
 #include "orxa/common/hostLogging.h"
+#include "orxa/flac/callbackGuard.h"
 #include "orxa/flac/pcmPacking.h"
 #include "orxa/samplerateconverter/CSampleRateConverter.h"
 #include "tamu/CArray.h"
@@ -338,43 +339,35 @@ bool CFLACSource::probeSeekable() {
 
 FLAC__StreamDecoderSeekStatus CFLACSource::seekCallback(const FLAC__StreamDecoder*,
                                                         FLAC__uint64 offset, void* self) {
-    try {
+    return guardCallback(FLAC__STREAM_DECODER_SEEK_STATUS_ERROR, [&] {
         static_cast<CFLACSource*>(self)->m_inStream->seek(static_cast<int64_t>(offset));
         return FLAC__STREAM_DECODER_SEEK_STATUS_OK;
-    } catch (...) {
-        return FLAC__STREAM_DECODER_SEEK_STATUS_ERROR;
-    }
+    });
 }
 
 FLAC__StreamDecoderTellStatus CFLACSource::tellCallback(const FLAC__StreamDecoder*,
                                                         FLAC__uint64* offset, void* self) {
-    try {
+    return guardCallback(FLAC__STREAM_DECODER_TELL_STATUS_ERROR, [&] {
         *offset =
             static_cast<FLAC__uint64>(static_cast<CFLACSource*>(self)->m_inStream->getPosition());
         return FLAC__STREAM_DECODER_TELL_STATUS_OK;
-    } catch (...) {
-        return FLAC__STREAM_DECODER_TELL_STATUS_ERROR;
-    }
+    });
 }
 
 FLAC__StreamDecoderLengthStatus CFLACSource::lengthCallback(const FLAC__StreamDecoder*,
                                                             FLAC__uint64* length, void* self) {
-    try {
+    return guardCallback(FLAC__STREAM_DECODER_LENGTH_STATUS_ERROR, [&] {
         *length =
             static_cast<FLAC__uint64>(static_cast<CFLACSource*>(self)->m_inStream->getLength());
         return FLAC__STREAM_DECODER_LENGTH_STATUS_OK;
-    } catch (...) {
-        return FLAC__STREAM_DECODER_LENGTH_STATUS_ERROR;
-    }
+    });
 }
 
 FLAC__bool CFLACSource::eofCallback(const FLAC__StreamDecoder*, void* self) {
-    try {
+    // On failure the read that follows tells it.
+    return guardCallback(FLAC__bool(false), [&]() -> FLAC__bool {
         return static_cast<CFLACSource*>(self)->m_inStream->isEOF();
-    } catch (...) {
-        // The read that follows tells the failure.
-        return false;
-    }
+    });
 }
 
 double CFLACSource::getDuration() {
@@ -670,84 +663,83 @@ void CFLACSource::errorCallback(const FLAC__StreamDecoder*, FLAC__StreamDecoderE
 }
 
 FLAC__StreamDecoderReadStatus CFLACSource::readBytes(FLAC__byte* buffer, size_t* bytes) {
-    try {
-        if (!m_inStream) {
+    const size_t wanted = *bytes;
+    // A failed read hands libFLAC nothing.
+    *bytes = 0;
+    return guardCallback(
+        FLAC__STREAM_DECODER_READ_STATUS_ABORT,
+        [&] {
+            if (!m_inStream)
+                return FLAC__STREAM_DECODER_READ_STATUS_ABORT;
+            int32_t got =
+                m_inStream->read(buffer, static_cast<int32_t>(std::min<size_t>(wanted, INT32_MAX)));
+            *bytes = static_cast<size_t>(got);
+            if (got != 0)
+                return FLAC__STREAM_DECODER_READ_STATUS_CONTINUE;
+            return m_inStream->isEOF() ? FLAC__STREAM_DECODER_READ_STATUS_END_OF_STREAM
+                                       : FLAC__STREAM_DECODER_READ_STATUS_CONTINUE;
+        },
+        [&](const CallbackFailure& failure) {
             *bytes = 0;
-            return FLAC__STREAM_DECODER_READ_STATUS_ABORT;
-        }
-        int32_t wanted = static_cast<int32_t>(std::min<size_t>(*bytes, INT32_MAX));
-        int32_t got = m_inStream->read(buffer, wanted);
-        *bytes = static_cast<size_t>(got);
-        if (got != 0)
-            return FLAC__STREAM_DECODER_READ_STATUS_CONTINUE;
-        return m_inStream->isEOF() ? FLAC__STREAM_DECODER_READ_STATUS_END_OF_STREAM
-                                   : FLAC__STREAM_DECODER_READ_STATUS_CONTINUE;
-    } catch (const tamu::CException& e) {
-        *bytes = 0;
-        try {
-            log(hostLevelProgress,
-                tamu::formatString("CFLACSource: trying to read (%s)", e.getMessage()));
-        } catch (...) {
-        }
-        return FLAC__STREAM_DECODER_READ_STATUS_ABORT;
-    } catch (...) {
-        *bytes = 0;
-        return FLAC__STREAM_DECODER_READ_STATUS_ABORT;
-    }
+            if (failure.message)
+                log(hostLevelProgress,
+                    tamu::formatString("CFLACSource: trying to read (%s)", failure.message));
+        });
 }
 
 FLAC__StreamDecoderWriteStatus CFLACSource::writeFrame(const FLAC__Frame& frame,
                                                        const FLAC__int32* const* samples) {
-    try {
-        const int32_t frames = static_cast<int32_t>(frame.header.blocksize);
-        const int32_t channels = m_streamChannels;
-        const int32_t bytes = m_streamBytesPerSample;
-        // A frame that disagrees with STREAMINFO is brought into the stream's layout, so a
-        // chunk never changes its layout in mid-stream: lacking channels are silent and the
-        // frame's bit depth is re-justified to the container.
-        const FLAC__int32* channelData[FLAC__MAX_CHANNELS] = {};
-        const int32_t present =
-            std::min<int32_t>(static_cast<int32_t>(frame.header.channels), channels);
-        for (int32_t c = 0; c < present; ++c)
-            channelData[c] = samples[c];
-        if (present < channels) {
-            if (m_silence.size() < static_cast<size_t>(frames))
-                m_silence.resize(static_cast<size_t>(frames), 0);
-            for (int32_t c = present; c < channels; ++c)
-                channelData[c] = m_silence.data();
-        }
-        const int32_t shift = 8 * bytes - static_cast<int32_t>(frame.header.bits_per_sample);
-        if (static_cast<int32_t>(frame.header.channels) != m_fileChannels ||
-            static_cast<int32_t>(frame.header.bits_per_sample) != m_fileBitsPerSample ||
-            static_cast<int32_t>(frame.header.sample_rate) != m_fileSampleRate)
-            ++m_headerMismatchCount;
-
-        tamu::P<tamu::IMemoryBlock> block =
-            m_host->getMemoryManager()->allocate(frames * channels * bytes);
-        packFrame(channelData, channels, frames, bytes, shift, block->getData());
-
-        // Recovering from damage, libFLAC can hand over two frames in one process call (the
-        // damaged one as silence, then the next); each of them must reach the host.
-        m_decodedSamples += frames;
-        m_position += frames;
-        m_readyFrames.push_back({std::move(block), m_position});
-        m_chunkReady = true;
-        // libFLAC numbers every frame by its first sample; a jump forward is audio it dropped.
-        const int64_t first = frame.header.number_type == FLAC__FRAME_NUMBER_TYPE_SAMPLE_NUMBER
-                                  ? static_cast<int64_t>(frame.header.number.sample_number)
-                                  : m_nextSample;
-        if (first > m_nextSample)
-            m_lostSamples += first - m_nextSample;
-        m_nextSample = std::max(m_nextSample, first + frames);
-        return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
-    } catch (...) {
-        try {
+    return guardCallback(
+        FLAC__STREAM_DECODER_WRITE_STATUS_ABORT, [&] { return deliverFrame(frame, samples); },
+        [&](const CallbackFailure&) {
             log(hostLevelProgress,
                 tamu::formatString("CFLACSource: out of memory decoding %s", locationText()));
-        } catch (...) {
-        }
-        return FLAC__STREAM_DECODER_WRITE_STATUS_ABORT;
+        });
+}
+
+FLAC__StreamDecoderWriteStatus CFLACSource::deliverFrame(const FLAC__Frame& frame,
+                                                         const FLAC__int32* const* samples) {
+    const int32_t frames = static_cast<int32_t>(frame.header.blocksize);
+    const int32_t channels = m_streamChannels;
+    const int32_t bytes = m_streamBytesPerSample;
+    // A frame that disagrees with STREAMINFO is brought into the stream's layout, so a
+    // chunk never changes its layout in mid-stream: lacking channels are silent and the
+    // frame's bit depth is re-justified to the container.
+    const FLAC__int32* channelData[FLAC__MAX_CHANNELS] = {};
+    const int32_t present =
+        std::min<int32_t>(static_cast<int32_t>(frame.header.channels), channels);
+    for (int32_t c = 0; c < present; ++c)
+        channelData[c] = samples[c];
+    if (present < channels) {
+        if (m_silence.size() < static_cast<size_t>(frames))
+            m_silence.resize(static_cast<size_t>(frames), 0);
+        for (int32_t c = present; c < channels; ++c)
+            channelData[c] = m_silence.data();
     }
+    const int32_t shift = 8 * bytes - static_cast<int32_t>(frame.header.bits_per_sample);
+    if (static_cast<int32_t>(frame.header.channels) != m_fileChannels ||
+        static_cast<int32_t>(frame.header.bits_per_sample) != m_fileBitsPerSample ||
+        static_cast<int32_t>(frame.header.sample_rate) != m_fileSampleRate)
+        ++m_headerMismatchCount;
+
+    tamu::P<tamu::IMemoryBlock> block =
+        m_host->getMemoryManager()->allocate(frames * channels * bytes);
+    packFrame(channelData, channels, frames, bytes, shift, block->getData());
+
+    // Recovering from damage, libFLAC can hand over two frames in one process call (the
+    // damaged one as silence, then the next); each of them must reach the host.
+    m_decodedSamples += frames;
+    m_position += frames;
+    m_readyFrames.push_back({std::move(block), m_position});
+    m_chunkReady = true;
+    // libFLAC numbers every frame by its first sample; a jump forward is audio it dropped.
+    const int64_t first = frame.header.number_type == FLAC__FRAME_NUMBER_TYPE_SAMPLE_NUMBER
+                              ? static_cast<int64_t>(frame.header.number.sample_number)
+                              : m_nextSample;
+    if (first > m_nextSample)
+        m_lostSamples += first - m_nextSample;
+    m_nextSample = std::max(m_nextSample, first + frames);
+    return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
 }
 
 void CFLACSource::takeMetadata(const FLAC__StreamMetadata& metadata) {

@@ -116,6 +116,9 @@ private:
     FLAC__StreamDecoderReadStatus readBytes(FLAC__byte* buffer, size_t* bytes);
     FLAC__StreamDecoderWriteStatus writeFrame(const FLAC__Frame& frame,
                                               const FLAC__int32* const* samples);
+    // The frame brought into the stream's layout and queued as a chunk.
+    FLAC__StreamDecoderWriteStatus deliverFrame(const FLAC__Frame& frame,
+                                                const FLAC__int32* const* samples);
     void takeMetadata(const FLAC__StreamMetadata& metadata);
     void takeError(FLAC__StreamDecoderErrorStatus status);
 
