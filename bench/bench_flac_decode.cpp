@@ -34,7 +34,7 @@ constexpr int32_t chunkFrames = 4410;
 class CBenchHostLog : public tamu::CObject, public virtual orxa::common::IHostLog {
 public:
     void reserved1() override {}
-    int32_t getLevel() override { return 0; }
+    int32_t getLevel() override { return orxa::common::hostLevelSevere; }
     void reserved3() override {}
     void log(int32_t, const tamu::P<tamu::IString>&) override {}
     void logEntry(const tamu::P<tamu::IString>&, const tamu::CException&) override {}

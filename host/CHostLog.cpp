@@ -24,7 +24,7 @@ CHostLog::CHostLog(bool verbose) : m_verbose(verbose) {}
 
 int32_t CHostLog::getLevel() {
     // Host levels run from 0 (most severe) up; a quiet tool wants only the severe ones.
-    return m_verbose ? 3 : 0;
+    return m_verbose ? common::hostLevelAll : common::hostLevelSevere;
 }
 
 bool CHostLog::isFailureLine(const std::string& line) {

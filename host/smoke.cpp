@@ -17,7 +17,7 @@ namespace {
 class CStderrLog : public tamu::CObject, public virtual orxa::common::IHostLog {
 public:
     void reserved1() override {}
-    int32_t getLevel() override { return 2; }
+    int32_t getLevel() override { return orxa::common::hostLevelProgress; }
     void reserved3() override {}
     void log(int32_t level, const tamu::P<tamu::IString>& message) override {
         std::fprintf(stderr, "[%d] %s\n", level, tamu::stringConv::toStdString(*message).c_str());
@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     using CreateFn = tamu::P<orxa::common::IOrxaPlugin>* (*)(tamu::P<orxa::common::IOrxaPlugin>*,
-                                                            orxa::common::IPluginHost*);
+                                                             orxa::common::IPluginHost*);
     auto create = reinterpret_cast<CreateFn>(dlsym(handle, "orxa_pluginCreate"));
     if (!create) {
         std::fprintf(stderr, "orxa-smoke: %s exports no orxa_pluginCreate\n", path);

@@ -95,7 +95,8 @@ void CFLACFormat::open() {
     }
 
     try {
-        m_outStream = tamu::getStreamManager()->openSeekableOutStream(m_uri.get(), 0, 2, false);
+        m_outStream = tamu::getStreamManager()->openSeekableOutStream(
+            m_uri.get(), tamu::shareNone, tamu::createOrTruncate, false);
     } catch (const std::exception& e) {
         log(tamu::formatString("CFLACFormat: error creating output stream (%s)\n%s", locationText(),
                                e.what()));

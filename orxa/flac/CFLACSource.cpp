@@ -90,7 +90,7 @@ void CFLACSource::open() {
         return;
     log(hostLevelProgress, tamu::formatString("CFLACSource: trying to open %s", locationText()));
 
-    m_inStream = tamu::getStreamManager()->openSeekableInStream(m_uri.get(), 1);
+    m_inStream = tamu::getStreamManager()->openSeekableInStream(m_uri.get(), tamu::shareReaders);
     m_seekable = probeSeekable();
     m_seeked = false;
     m_metadataKnown = false;
