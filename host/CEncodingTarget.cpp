@@ -1,6 +1,5 @@
 #include "CEncodingTarget.h"
 
-#include "CHostLog.h"
 #include "CJobError.h"
 #include "CTempOutput.h"
 #include "fileLocation.h"
@@ -10,10 +9,12 @@
 
 #include "orxa/audio/IAudioChunk.h"
 #include "orxa/common/IAudioFormat.h"
+#include "orxa/common/IFormatStatus.h"
 #include "orxa/common/IOrxaPlugin.h"
 #include "orxa/common/workerOptions.h"
 #include "tamu/IString.h"
 #include "tamu/interfaceCast.h"
+#include "tamu/stringConv.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -51,9 +52,8 @@ CEncodingTarget::CEncodingTarget(orxa::common::IOrxaPlugin& plugin, const Job& j
             plugin.createFormat(location, orxa::common::formatKind, 0, &options));
         if (!m_format)
             throw CJobError(m_path, "the plug-in made no audio format");
-        CHostLog::takeThreadFailure();
         m_format->open();
-        checkLog();
+        checkStatus();
         if (!m_format->isOpen())
             throw CJobError(m_path, "the plug-in could not open the output");
     });
@@ -68,12 +68,12 @@ CEncodingTarget::~CEncodingTarget() {
 
 void CEncodingTarget::write(const tamu::P<orxa::audio::IAudioChunk>& chunk) {
     CJobError::about(m_path, m_reopen, [&] { m_format->writeAudioChunk(chunk); });
-    checkLog();
+    checkStatus();
 }
 
 int64_t CEncodingTarget::commit() {
     CJobError::about(m_path, m_reopen, [&] { m_format->close(); });
-    checkLog();
+    checkStatus();
     m_format = nullptr;
     struct stat status {};
     int64_t size = ::fstat(m_temp->fd(), &status) == 0 ? status.st_size : -1;
@@ -107,11 +107,16 @@ void CEncodingTarget::copyInto(int fd) {
     }
 }
 
-// The format logs its failures instead of throwing them.
-void CEncodingTarget::checkLog() {
-    std::string failure = CHostLog::takeThreadFailure();
-    if (!failure.empty())
-        throw CJobError(m_path, CJobError::naming(failure, m_reopen, m_path));
+// The format logs its failures instead of throwing them, and tells them through its status.
+void CEncodingTarget::checkStatus() {
+    tamu::P<orxa::common::IFormatStatus> status =
+        tamu::tryInterfaceCast<orxa::common::IFormatStatus>(m_format);
+    if (!status || !status->hasFailed())
+        return;
+    tamu::P<tamu::IString> failure = status->getFailure();
+    throw CJobError(m_path, CJobError::naming(failure ? tamu::stringConv::toStdString(*failure)
+                                                      : std::string("the output failed"),
+                                              m_reopen, m_path));
 }
 
 } // namespace orxa::host

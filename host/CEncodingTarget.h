@@ -39,7 +39,7 @@ public:
     int64_t commit();
 
 private:
-    void checkLog();
+    void checkStatus();
     void copyInto(int fd);
 
     std::string m_path;

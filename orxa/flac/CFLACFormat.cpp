@@ -83,14 +83,15 @@ void CFLACFormat::open() {
     // earlier open left in place is finished first.
     close();
     m_isFinished = false;
+    m_failure = nullptr;
     log(tamu::formatString("CFLACFormat: trying to open %s", locationText()));
 
     // libFLAC takes 32-bit samples; a chunk sample of any other size has no reading, and a
     // chunk without channels has no frames.
     if (m_bytesPerSample < 1 || m_bytesPerSample > 4 || m_channels < 1) {
-        log(tamu::formatString("CFLACFormat: error starting encoder (%s)\n%s", locationText(),
-                               tamu::formatString("unsupported layout: %d channels of %d bytes",
-                                                  m_channels, m_bytesPerSample)));
+        fail(tamu::formatString("CFLACFormat: error starting encoder (%s)\n%s", locationText(),
+                                tamu::formatString("unsupported layout: %d channels of %d bytes",
+                                                   m_channels, m_bytesPerSample)));
         return;
     }
 
@@ -98,10 +99,10 @@ void CFLACFormat::open() {
         m_outStream = tamu::getStreamManager()->openSeekableOutStream(
             m_uri.get(), tamu::shareNone, tamu::createOrTruncate, false);
     } catch (const std::exception& e) {
-        log(tamu::formatString("CFLACFormat: error creating output stream (%s)\n%s", locationText(),
-                               e.what()));
+        fail(tamu::formatString("CFLACFormat: error creating output stream (%s)\n%s",
+                                locationText(), e.what()));
     } catch (...) {
-        log(tamu::formatString("CFLACFormat: error creating output stream (%s)", locationText()));
+        fail(tamu::formatString("CFLACFormat: error creating output stream (%s)", locationText()));
     }
     if (!m_outStream)
         return;
@@ -109,10 +110,10 @@ void CFLACFormat::open() {
     try {
         startEncoder();
     } catch (const std::exception& e) {
-        log(tamu::formatString("CFLACFormat: error starting encoder (%s)\n%s", locationText(),
-                               e.what()));
+        fail(tamu::formatString("CFLACFormat: error starting encoder (%s)\n%s", locationText(),
+                                e.what()));
     } catch (...) {
-        log(tamu::formatString("CFLACFormat: error starting encoder (%s)", locationText()));
+        fail(tamu::formatString("CFLACFormat: error starting encoder (%s)", locationText()));
     }
 }
 
@@ -145,7 +146,7 @@ void CFLACFormat::startEncoder() {
         FLAC__stream_encoder_set_metadata(m_encoder, m_metadata->blocks(), m_metadata->count());
     if (FLAC__stream_encoder_init_stream(m_encoder, &writeCallback, &seekCallback, &tellCallback,
                                          nullptr, this) != FLAC__STREAM_ENCODER_INIT_STATUS_OK)
-        log(tamu::formatString("CFLACFormat: error init stream (%s)", locationText()));
+        fail(tamu::formatString("CFLACFormat: error init stream (%s)", locationText()));
 }
 
 void CFLACFormat::close() {
@@ -154,8 +155,8 @@ void CFLACFormat::close() {
             // close also runs from the destructor: a file that cannot be finished is reported
             // in the log only.
             if (m_encoder && !FLAC__stream_encoder_finish(m_encoder))
-                log(tamu::formatString("CFLACFormat: error process interleaved (%s)",
-                                       locationText()));
+                fail(tamu::formatString("CFLACFormat: error process interleaved (%s)",
+                                        locationText()));
             m_isFinished = true;
         }
         tamu::P<tamu::ISeekableOutStream> stream = m_outStream;
@@ -224,7 +225,7 @@ void CFLACFormat::writeAudioChunk(const tamu::P<audio::IAudioChunk>& chunk) {
     unpackSamples(chunk->getData(), count, m_bytesPerSample, samples);
     if (m_encoder && !FLAC__stream_encoder_process_interleaved(m_encoder, samples,
                                                                static_cast<uint32_t>(frames))) {
-        log(tamu::formatString("CFLACFormat: error process interleaved (%s)", locationText()));
+        fail(tamu::formatString("CFLACFormat: error process interleaved (%s)", locationText()));
         // The file lacks this audio now; the host must learn that it is incomplete.
         throw common::COrxaError(encodingFailure());
     }
@@ -381,13 +382,13 @@ FLAC__StreamEncoderTellStatus CFLACFormat::tellCallback(const FLAC__StreamEncode
 auto CFLACFormat::handlerFailure(const char* handler, bool withMessage) {
     return [this, handler, withMessage](const CallbackFailure& failure) {
         if (failure.what)
-            log(tamu::formatString("CFLACFormat: %s %s\n%s", handler, locationText(),
-                                   failure.what));
+            fail(tamu::formatString("CFLACFormat: %s %s\n%s", handler, locationText(),
+                                    failure.what));
         else if (failure.message && withMessage)
-            log(tamu::formatString("CFLACFormat: %s %s\n%s", handler, locationText(),
-                                   failure.message));
+            fail(tamu::formatString("CFLACFormat: %s %s\n%s", handler, locationText(),
+                                    failure.message));
         else
-            log(tamu::formatString("CFLACFormat: %s %s", handler, locationText()));
+            fail(tamu::formatString("CFLACFormat: %s %s", handler, locationText()));
     };
 }
 
@@ -426,6 +427,20 @@ FLAC__StreamEncoderTellStatus CFLACFormat::tell(FLAC__uint64* offset) {
             return FLAC__STREAM_ENCODER_TELL_STATUS_OK;
         },
         handlerFailure("tellHandler", false));
+}
+
+void CFLACFormat::fail(const tamu::P<tamu::IString>& text) {
+    if (!m_failure)
+        m_failure = text;
+    log(text);
+}
+
+bool CFLACFormat::hasFailed() {
+    return m_failure != nullptr;
+}
+
+tamu::P<tamu::IString> CFLACFormat::getFailure() {
+    return m_failure;
 }
 
 void CFLACFormat::log(const tamu::P<tamu::IString>& text) {
