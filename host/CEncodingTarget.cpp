@@ -1,6 +1,5 @@
 #include "CEncodingTarget.h"
 
-#include "CHostLog.h"
 #include "CJobError.h"
 #include "CTempOutput.h"
 #include "fileLocation.h"
@@ -11,6 +10,7 @@
 #include "orxa/audio/IAudioChunk.h"
 #include "orxa/common/IAudioFormat.h"
 #include "orxa/common/IEncoderSettings.h"
+#include "orxa/common/IFormatStatus.h"
 #include "orxa/common/IOrxaPlugin.h"
 #include "orxa/common/workerOptions.h"
 #include "tamu/IString.h"
@@ -54,9 +54,8 @@ CEncodingTarget::CEncodingTarget(orxa::common::IOrxaPlugin& plugin, const Job& j
         if (!m_format)
             throw CJobError(m_path, "the plug-in made no audio format");
         configure(setup);
-        CHostLog::takeThreadFailure();
         m_format->open();
-        checkLog();
+        checkStatus();
         if (!m_format->isOpen())
             throw CJobError(m_path, "the plug-in could not open the output");
     });
@@ -71,12 +70,12 @@ CEncodingTarget::~CEncodingTarget() {
 
 void CEncodingTarget::write(const tamu::P<orxa::audio::IAudioChunk>& chunk) {
     CJobError::about(m_path, m_reopen, [&] { m_format->writeAudioChunk(chunk); });
-    checkLog();
+    checkStatus();
 }
 
 int64_t CEncodingTarget::commit() {
     CJobError::about(m_path, m_reopen, [&] { m_format->close(); });
-    checkLog();
+    checkStatus();
     m_format = nullptr;
     struct stat status {};
     int64_t size = ::fstat(m_temp->fd(), &status) == 0 ? status.st_size : -1;
@@ -135,11 +134,16 @@ void CEncodingTarget::configure(const EncoderSetup& setup) {
     }
 }
 
-// The format logs its failures instead of throwing them.
-void CEncodingTarget::checkLog() {
-    std::string failure = CHostLog::takeThreadFailure();
-    if (!failure.empty())
-        throw CJobError(m_path, CJobError::naming(failure, m_reopen, m_path));
+// The format logs its failures instead of throwing them, and tells them through its status.
+void CEncodingTarget::checkStatus() {
+    tamu::P<orxa::common::IFormatStatus> status =
+        tamu::tryInterfaceCast<orxa::common::IFormatStatus>(m_format);
+    if (!status || !status->hasFailed())
+        return;
+    tamu::P<tamu::IString> failure = status->getFailure();
+    throw CJobError(m_path, CJobError::naming(failure ? tamu::stringConv::toStdString(*failure)
+                                                      : std::string("the output failed"),
+                                              m_reopen, m_path));
 }
 
 } // namespace orxa::host

@@ -43,7 +43,7 @@ public:
 
 private:
     void configure(const EncoderSetup& setup);
-    void checkLog();
+    void checkStatus();
     void copyInto(int fd);
 
     std::string m_path;

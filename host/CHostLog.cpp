@@ -24,15 +24,13 @@ CHostLog::CHostLog(bool verbose) : m_verbose(verbose) {}
 
 int32_t CHostLog::getLevel() {
     // Host levels run from 0 (most severe) up; a quiet tool wants only the severe ones.
-    return m_verbose ? 3 : 0;
+    return m_verbose ? common::hostLevelAll : common::hostLevelSevere;
 }
 
 bool CHostLog::isFailureLine(const std::string& line) {
-    // The format logs what goes wrong while opening, encoding and writing instead of throwing;
-    // the source logs a read failure before libFLAC is told to abort.
-    static constexpr std::string_view markers[] = {
-        "CFLACFormat: error", "CFLACFormat: writeHandler", "CFLACFormat: seekHandler",
-        "CFLACFormat: tellHandler", "CFLACSource: trying to read ("};
+    // The source logs a read failure before libFLAC is told to abort; the decoder's error that
+    // follows would not name the stream's reason.
+    static constexpr std::string_view markers[] = {"CFLACSource: trying to read ("};
     for (std::string_view marker : markers)
         if (line.compare(0, marker.size(), marker) == 0)
             return true;

@@ -2,7 +2,10 @@
 
 #include "CHostLog.h"
 
+#include "orxa/common/IHostLog.h"
 #include "tamu/CMemoryManager.h"
+
+#include <utility>
 
 namespace orxa::host {
 
@@ -12,8 +15,10 @@ constexpr int32_t bucketCount = 22;
 } // namespace
 
 CPluginHost::CPluginHost(bool verbose)
-    : m_memory(tamu::make<tamu::CMemoryManager>(bucketCount)),
-      m_log(tamu::make<CHostLog>(verbose)) {}
+    : CPluginHost(tamu::make<CHostLog>(verbose), tamu::make<tamu::CMemoryManager>(bucketCount)) {}
+
+CPluginHost::CPluginHost(tamu::P<orxa::common::IHostLog> log, tamu::P<tamu::IMemoryManager> memory)
+    : m_memory(std::move(memory)), m_log(std::move(log)) {}
 
 CPluginHost::~CPluginHost() = default;
 

@@ -55,7 +55,12 @@ std::string CPluginLibrary::defaultPath() {
     fs::path beside = self.parent_path() / pluginFile;
     if (fs::exists(beside, error))
         return beside.string();
-    fs::path installed = self.parent_path().parent_path() / "lib" / pluginFile;
+    // Installed: the tool lies in the prefix's bin directory, the plug-in in its plug-in one.
+    fs::path prefix = self.parent_path();
+    const fs::path binDir(ORXA_BIN_INSTALL_DIR);
+    for (auto part = binDir.begin(); part != binDir.end(); ++part)
+        prefix = prefix.parent_path();
+    fs::path installed = prefix / ORXA_PLUGIN_INSTALL_DIR / pluginFile;
     if (fs::exists(installed, error))
         return installed.string();
     return beside.string();

@@ -1,4 +1,6 @@
 // Loads the plug-in the way a framework host does and prints what it announces.
+#include "CPluginHost.h"
+
 #include "orxa/common/IHostLog.h"
 #include "orxa/common/IOrxaPlugin.h"
 #include "orxa/common/IPluginHost.h"
@@ -12,36 +14,6 @@
 #include <cstdio>
 #include <string>
 
-namespace {
-
-class CStderrLog : public tamu::CObject, public virtual orxa::common::IHostLog {
-public:
-    void reserved1() override {}
-    int32_t getLevel() override { return 2; }
-    void reserved3() override {}
-    void log(int32_t level, const tamu::P<tamu::IString>& message) override {
-        std::fprintf(stderr, "[%d] %s\n", level, tamu::stringConv::toStdString(*message).c_str());
-    }
-    void logEntry(const tamu::P<tamu::IString>&, const tamu::CException&) override {}
-};
-
-class CSmokeHost : public tamu::CObject, public virtual orxa::common::IPluginHost {
-public:
-    void reserved1() override {}
-    tamu::P<tamu::IMemoryManager> getMemoryManager() override { return {}; }
-    void reserved3() override {}
-    void reserved4() override {}
-    void reserved5() override {}
-    void reserved6() override {}
-    void reserved7() override {}
-    tamu::P<orxa::common::IHostLog> getLog() override { return m_log; }
-
-private:
-    tamu::P<orxa::common::IHostLog> m_log = tamu::make<CStderrLog>();
-};
-
-} // namespace
-
 int main(int argc, char** argv) {
     const char* path = argc > 1 ? argv[1] : "./liborxa_flac.so";
     void* handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
@@ -50,7 +22,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     using CreateFn = tamu::P<orxa::common::IOrxaPlugin>* (*)(tamu::P<orxa::common::IOrxaPlugin>*,
-                                                            orxa::common::IPluginHost*);
+                                                             orxa::common::IPluginHost*);
     auto create = reinterpret_cast<CreateFn>(dlsym(handle, "orxa_pluginCreate"));
     if (!create) {
         std::fprintf(stderr, "orxa-smoke: %s exports no orxa_pluginCreate\n", path);
@@ -58,7 +30,8 @@ int main(int argc, char** argv) {
     }
     int status = 1;
     {
-        tamu::P<CSmokeHost> host = tamu::make<CSmokeHost>();
+        // The tool's host, verbose: every line the plug-in logs goes to stderr.
+        tamu::P<orxa::host::CPluginHost> host = tamu::make<orxa::host::CPluginHost>(true);
         tamu::P<orxa::common::IOrxaPlugin> plugin;
         create(&plugin, host.get());
         if (plugin) {

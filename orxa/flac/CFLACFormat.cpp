@@ -6,6 +6,7 @@
 #include "orxa/common/IStreamPicture.h"
 #include "orxa/common/hostLogging.h"
 #include "orxa/flac/CEncoderMetadata.h"
+#include "orxa/flac/callbackGuard.h"
 #include "orxa/flac/pcmPacking.h"
 #include "tamu/CException.h"
 #include "tamu/CStringFormat.h"
@@ -82,24 +83,26 @@ void CFLACFormat::open() {
     // earlier open left in place is finished first.
     close();
     m_isFinished = false;
+    m_failure = nullptr;
     log(tamu::formatString("CFLACFormat: trying to open %s", locationText()));
 
     // libFLAC takes 32-bit samples; a chunk sample of any other size has no reading, and a
     // chunk without channels has no frames.
     if (m_bytesPerSample < 1 || m_bytesPerSample > 4 || m_channels < 1) {
-        log(tamu::formatString("CFLACFormat: error starting encoder (%s)\n%s", locationText(),
-                               tamu::formatString("unsupported layout: %d channels of %d bytes",
-                                                  m_channels, m_bytesPerSample)));
+        fail(tamu::formatString("CFLACFormat: error starting encoder (%s)\n%s", locationText(),
+                                tamu::formatString("unsupported layout: %d channels of %d bytes",
+                                                   m_channels, m_bytesPerSample)));
         return;
     }
 
     try {
-        m_outStream = tamu::getStreamManager()->openSeekableOutStream(m_uri.get(), 0, 2, false);
+        m_outStream = tamu::getStreamManager()->openSeekableOutStream(
+            m_uri.get(), tamu::shareNone, tamu::createOrTruncate, false);
     } catch (const std::exception& e) {
-        log(tamu::formatString("CFLACFormat: error creating output stream (%s)\n%s", locationText(),
-                               e.what()));
+        fail(tamu::formatString("CFLACFormat: error creating output stream (%s)\n%s",
+                                locationText(), e.what()));
     } catch (...) {
-        log(tamu::formatString("CFLACFormat: error creating output stream (%s)", locationText()));
+        fail(tamu::formatString("CFLACFormat: error creating output stream (%s)", locationText()));
     }
     if (!m_outStream)
         return;
@@ -107,10 +110,10 @@ void CFLACFormat::open() {
     try {
         startEncoder();
     } catch (const std::exception& e) {
-        log(tamu::formatString("CFLACFormat: error starting encoder (%s)\n%s", locationText(),
-                               e.what()));
+        fail(tamu::formatString("CFLACFormat: error starting encoder (%s)\n%s", locationText(),
+                                e.what()));
     } catch (...) {
-        log(tamu::formatString("CFLACFormat: error starting encoder (%s)", locationText()));
+        fail(tamu::formatString("CFLACFormat: error starting encoder (%s)", locationText()));
     }
 }
 
@@ -143,7 +146,7 @@ void CFLACFormat::startEncoder() {
         FLAC__stream_encoder_set_metadata(m_encoder, m_metadata->blocks(), m_metadata->count());
     if (FLAC__stream_encoder_init_stream(m_encoder, &writeCallback, &seekCallback, &tellCallback,
                                          nullptr, this) != FLAC__STREAM_ENCODER_INIT_STATUS_OK)
-        log(tamu::formatString("CFLACFormat: error init stream (%s)", locationText()));
+        fail(tamu::formatString("CFLACFormat: error init stream (%s)", locationText()));
 }
 
 void CFLACFormat::close() {
@@ -152,8 +155,8 @@ void CFLACFormat::close() {
             // close also runs from the destructor: a file that cannot be finished is reported
             // in the log only.
             if (m_encoder && !FLAC__stream_encoder_finish(m_encoder))
-                log(tamu::formatString("CFLACFormat: error process interleaved (%s)",
-                                       locationText()));
+                fail(tamu::formatString("CFLACFormat: error process interleaved (%s)",
+                                        locationText()));
             m_isFinished = true;
         }
         tamu::P<tamu::ISeekableOutStream> stream = m_outStream;
@@ -222,7 +225,7 @@ void CFLACFormat::writeAudioChunk(const tamu::P<audio::IAudioChunk>& chunk) {
     unpackSamples(chunk->getData(), count, m_bytesPerSample, samples);
     if (m_encoder && !FLAC__stream_encoder_process_interleaved(m_encoder, samples,
                                                                static_cast<uint32_t>(frames))) {
-        log(tamu::formatString("CFLACFormat: error process interleaved (%s)", locationText()));
+        fail(tamu::formatString("CFLACFormat: error process interleaved (%s)", locationText()));
         // The file lacks this audio now; the host must learn that it is incomplete.
         throw common::COrxaError(encodingFailure());
     }
@@ -374,64 +377,70 @@ FLAC__StreamEncoderTellStatus CFLACFormat::tellCallback(const FLAC__StreamEncode
     return static_cast<CFLACFormat*>(self)->tell(offset);
 }
 
+// The encoder's handlers name themselves in their failure lines; only the seek handler's line
+// carries the foundation's message.
+auto CFLACFormat::handlerFailure(const char* handler, bool withMessage) {
+    return [this, handler, withMessage](const CallbackFailure& failure) {
+        if (failure.what)
+            fail(tamu::formatString("CFLACFormat: %s %s\n%s", handler, locationText(),
+                                    failure.what));
+        else if (failure.message && withMessage)
+            fail(tamu::formatString("CFLACFormat: %s %s\n%s", handler, locationText(),
+                                    failure.message));
+        else
+            fail(tamu::formatString("CFLACFormat: %s %s", handler, locationText()));
+    };
+}
+
 FLAC__StreamEncoderWriteStatus CFLACFormat::writeBytes(const FLAC__byte* buffer, size_t bytes) {
-    try {
-        try {
+    return guardCallback(
+        FLAC__STREAM_ENCODER_WRITE_STATUS_FATAL_ERROR,
+        [&] {
             if (!m_outStream)
                 return FLAC__STREAM_ENCODER_WRITE_STATUS_FATAL_ERROR;
             // libFLAC hands over one frame at a time, far below 2 GiB.
             m_outStream->write(buffer, static_cast<int32_t>(bytes));
             return FLAC__STREAM_ENCODER_WRITE_STATUS_OK;
-        } catch (const tamu::CException&) {
-            log(tamu::formatString("CFLACFormat: writeHandler %s", locationText()));
-        } catch (const std::exception& e) {
-            log(tamu::formatString("CFLACFormat: writeHandler %s\n%s", locationText(), e.what()));
-        } catch (...) {
-            log(tamu::formatString("CFLACFormat: writeHandler %s", locationText()));
-        }
-    } catch (...) {
-        // The log line itself failed; libFLAC still learns of the error.
-    }
-    return FLAC__STREAM_ENCODER_WRITE_STATUS_FATAL_ERROR;
+        },
+        handlerFailure("writeHandler", false));
 }
 
 FLAC__StreamEncoderSeekStatus CFLACFormat::seekTo(FLAC__uint64 offset) {
-    try {
-        try {
+    return guardCallback(
+        FLAC__STREAM_ENCODER_SEEK_STATUS_ERROR,
+        [&] {
             if (!m_outStream)
                 return FLAC__STREAM_ENCODER_SEEK_STATUS_ERROR;
             m_outStream->seek(static_cast<int64_t>(offset));
             return FLAC__STREAM_ENCODER_SEEK_STATUS_OK;
-        } catch (const tamu::CException& e) {
-            log(tamu::formatString("CFLACFormat: seekHandler %s\n%s", locationText(),
-                                   e.getMessage()));
-        } catch (const std::exception& e) {
-            log(tamu::formatString("CFLACFormat: seekHandler %s\n%s", locationText(), e.what()));
-        } catch (...) {
-            log(tamu::formatString("CFLACFormat: seekHandler %s", locationText()));
-        }
-    } catch (...) {
-    }
-    return FLAC__STREAM_ENCODER_SEEK_STATUS_ERROR;
+        },
+        handlerFailure("seekHandler", true));
 }
 
 FLAC__StreamEncoderTellStatus CFLACFormat::tell(FLAC__uint64* offset) {
-    try {
-        try {
+    return guardCallback(
+        FLAC__STREAM_ENCODER_TELL_STATUS_ERROR,
+        [&] {
             if (!m_outStream)
                 return FLAC__STREAM_ENCODER_TELL_STATUS_ERROR;
             *offset = static_cast<FLAC__uint64>(m_outStream->getPosition());
             return FLAC__STREAM_ENCODER_TELL_STATUS_OK;
-        } catch (const tamu::CException&) {
-            log(tamu::formatString("CFLACFormat: tellHandler %s", locationText()));
-        } catch (const std::exception& e) {
-            log(tamu::formatString("CFLACFormat: tellHandler %s\n%s", locationText(), e.what()));
-        } catch (...) {
-            log(tamu::formatString("CFLACFormat: tellHandler %s", locationText()));
-        }
-    } catch (...) {
-    }
-    return FLAC__STREAM_ENCODER_TELL_STATUS_ERROR;
+        },
+        handlerFailure("tellHandler", false));
+}
+
+void CFLACFormat::fail(const tamu::P<tamu::IString>& text) {
+    if (!m_failure)
+        m_failure = text;
+    log(text);
+}
+
+bool CFLACFormat::hasFailed() {
+    return m_failure != nullptr;
+}
+
+tamu::P<tamu::IString> CFLACFormat::getFailure() {
+    return m_failure;
 }
 
 void CFLACFormat::log(const tamu::P<tamu::IString>& text) {

@@ -2,6 +2,7 @@
 
 #include "orxa/common/IAudioFormat.h"
 #include "orxa/common/IEncoderSettings.h"
+#include "orxa/common/IFormatStatus.h"
 #include "tamu/CObject.h"
 
 // libFLAC's encoder type is an anonymous struct, which cannot be declared ahead.
@@ -30,7 +31,8 @@ class CEncoderMetadata;
 // encoder is finished, so the output must be seekable. One thread at a time drives a format.
 class CFLACFormat : public tamu::CObject,
                     public virtual common::IAudioFormat,
-                    public virtual common::IEncoderSettings {
+                    public virtual common::IEncoderSettings,
+                    public virtual common::IFormatStatus {
 public:
     CFLACFormat(common::IPluginHost* host, const tamu::P<tamu::IString>& pluginName,
                 const tamu::P<tamu::IString>& location, int32_t sampleRate, int32_t channels,
@@ -65,6 +67,9 @@ public:
     void setVerify(bool verify) override;
     void setTotalSamplesEstimate(int64_t samples) override;
 
+    bool hasFailed() override;
+    tamu::P<tamu::IString> getFailure() override;
+
 private:
     // What a host set through IEncoderSettings; the defaults write the fixed stream.
     struct Settings;
@@ -88,9 +93,13 @@ private:
     FLAC__StreamEncoderWriteStatus writeBytes(const FLAC__byte* buffer, size_t bytes);
     FLAC__StreamEncoderSeekStatus seekTo(FLAC__uint64 offset);
     FLAC__StreamEncoderTellStatus tell(FLAC__uint64* offset);
+    // The report of a handler's failure for guardCallback.
+    auto handlerFailure(const char* handler, bool withMessage);
 
     void startEncoder();
     void log(const tamu::P<tamu::IString>& text);
+    // Logs a failure and keeps the first one of this open for IFormatStatus.
+    void fail(const tamu::P<tamu::IString>& text);
     tamu::P<tamu::IString> locationText() const;
 
     tamu::P<tamu::ISeekableOutStream> m_outStream;
@@ -100,6 +109,8 @@ private:
     int32_t m_channels;
     int32_t m_bytesPerSample;
     bool m_isFinished = false;
+    // The first failure since open, for IFormatStatus.
+    tamu::P<tamu::IString> m_failure;
     tamu::P<tamu::IString> m_pluginName;
     FLAC__StreamEncoder* m_encoder = nullptr;
     std::unique_ptr<Settings> m_settings;

@@ -6,6 +6,7 @@
 #include "orxa/common/CStreamPicture.h"
 #include "orxa/common/IPluginHost.h"
 #include "orxa/common/hostLogging.h"
+#include "orxa/flac/callbackGuard.h"
 #include "orxa/flac/pcmPacking.h"
 #include "orxa/samplerateconverter/CSampleRateConverter.h"
 #include "tamu/CArray.h"
@@ -76,53 +77,29 @@ CFLACSource::~CFLACSource() {
 
 bool CFLACSource::isOpen() {
     tamu::CMutexLock guard(*m_lock);
-    return m_isOpened;
+    return isOpened();
+}
+
+bool CFLACSource::isOpened() const {
+    return m_state == EState::opened || m_state == EState::atEnd;
 }
 
 void CFLACSource::open() {
     tamu::CMutexLock guard(*m_lock);
-    if (m_isOpened)
+    if (isOpened())
         return;
     log(hostLevelProgress, tamu::formatString("CFLACSource: trying to open %s", locationText()));
 
-    m_inStream = tamu::getStreamManager()->openSeekableInStream(m_uri.get(), 1);
+    m_inStream = tamu::getStreamManager()->openSeekableInStream(m_uri.get(), tamu::shareReaders);
     m_seekable = probeSeekable();
     m_seeked = false;
-    m_seekedToEnd = false;
     m_metadataKnown = false;
-    m_position = 0;
 
     // What a failed open left behind goes first, so it cannot leak or answer for this file.
     deleteDecoder();
-    m_chunkReady = false;
-    dropReadyFrames();
-    m_errorPending = false;
-    m_decodedSamples = 0;
-    m_converterDrained = false;
-    m_endDelivered = false;
-    m_fileSampleRate = 0;
-    m_fileChannels = 0;
-    m_fileBitsPerSample = 0;
-    m_totalSamples = 0;
-    m_tags = nullptr;
-    m_vendor = nullptr;
-    std::fill(std::begin(m_md5), std::end(m_md5), uint8_t{0});
-    m_blockSizes[0] = m_blockSizes[1] = 0;
-    m_frameSizes[0] = m_frameSizes[1] = 0;
-    m_seekPoints = 0;
-    m_pictures.clear();
-    m_md5Active = m_checkMD5;
-    m_streamInfoBlocks = 0;
-    m_streamInfoDamage = nullptr;
-    m_md5IsZero = true;
-    m_lostSyncCount = 0;
-    m_crcMismatchCount = 0;
-    m_headerMismatchCount = 0;
-    m_lostSamples = 0;
-    m_nextSample = 0;
-    m_streamEnded = false;
-    m_endedEarly = false;
-    m_md5Result = EMD5Result::unchecked;
+    // Failed until the last step below succeeds.
+    resetDecoding(EState::failed);
+    forgetFile();
 
     m_decoder = FLAC__stream_decoder_new();
     if (!m_decoder)
@@ -160,14 +137,14 @@ void CFLACSource::open() {
         m_duration = -1.0;
 
     reportDecoderError();
-    if (m_streamChannels != m_channels || m_streamSampleRate != m_sampleRate ||
-        m_streamBytesPerSample != m_bytesPerSample) {
+    if (m_decodedChannels != m_channels || m_decodedSampleRate != m_sampleRate ||
+        m_decodedBytesPerSample != m_bytesPerSample) {
         tamu::P<tamu::IMemoryManager> memory = m_host->getMemoryManager();
         m_converter = tamu::make<samplerateconverter::CSampleRateConverter>(
-            m_streamSampleRate, m_streamChannels, m_streamBytesPerSample, m_sampleRate, m_channels,
-            m_bytesPerSample, memory.get(), false);
+            m_decodedSampleRate, m_decodedChannels, m_decodedBytesPerSample, m_sampleRate,
+            m_channels, m_bytesPerSample, memory.get(), false);
     }
-    m_isOpened = true;
+    m_state = EState::opened;
 }
 
 void CFLACSource::close() {
@@ -177,18 +154,47 @@ void CFLACSource::close() {
     if (m_inStream && !m_inStream->isClosed())
         m_inStream->close();
     m_inStream = nullptr;
-    m_streamChannels = 0;
-    m_streamSampleRate = 0;
-    m_streamBytesPerSample = 0;
-    m_frameBlock = nullptr;
+    resetDecoding(EState::closed);
+    log(hostLevelProgress, tamu::formatString("CFLACSource: %s closed", locationText()));
+}
+
+void CFLACSource::resetDecoding(EState state) {
+    m_decodedChannels = 0;
+    m_decodedSampleRate = 0;
+    m_decodedBytesPerSample = 0;
+    m_handedOutBlock = nullptr;
     m_decodedSamples = 0;
     m_position = 0;
-    m_seekedToEnd = false;
-    m_chunkReady = false;
     dropReadyFrames();
     m_errorPending = false;
-    log(hostLevelProgress, tamu::formatString("CFLACSource: %s closed", locationText()));
-    m_isOpened = false;
+    m_endStep = EEndStep::converterRest;
+    m_state = state;
+}
+
+void CFLACSource::forgetFile() {
+    m_infoSampleRate = 0;
+    m_infoChannels = 0;
+    m_infoBitsPerSample = 0;
+    m_totalSamples = 0;
+    m_tags = nullptr;
+    m_vendor = nullptr;
+    std::fill(std::begin(m_md5), std::end(m_md5), uint8_t{0});
+    m_blockSizes[0] = m_blockSizes[1] = 0;
+    m_frameSizes[0] = m_frameSizes[1] = 0;
+    m_seekPoints = 0;
+    m_pictures.clear();
+    m_md5Active = m_checkMD5;
+    m_streamInfoBlocks = 0;
+    m_streamInfoDamage = nullptr;
+    m_md5IsZero = true;
+    m_lostSyncCount = 0;
+    m_crcMismatchCount = 0;
+    m_headerMismatchCount = 0;
+    m_lostSamples = 0;
+    m_nextSample = 0;
+    m_streamEnded = false;
+    m_endedEarly = false;
+    m_md5Result = EMD5Result::unchecked;
 }
 
 void CFLACSource::skipTo(double seconds) {
@@ -199,7 +205,7 @@ void CFLACSource::skipTo(double seconds) {
             tamu::formatString("CFLACSource::skipTo() - no such time (%s s) in %s",
                                tamu::stringConv::fromStd(std::to_string(seconds)), locationText()));
     reportDecoderError();
-    const double exact = seconds * m_streamSampleRate;
+    const double exact = seconds * m_decodedSampleRate;
     const int64_t target = exact >= 0x1p62 ? (int64_t{1} << 62) : std::llround(exact);
 
     const bool pastEnd = m_totalSamples > 0 && target >= m_totalSamples;
@@ -210,15 +216,14 @@ void CFLACSource::skipTo(double seconds) {
             locationText()));
 
     m_seeked = true;
-    m_endDelivered = false;
-    m_converterDrained = false;
-    m_seekedToEnd = false;
+    m_state = EState::opened;
+    m_endStep = EEndStep::converterRest;
     // Whatever the converter holds belongs before the jump.
     if (m_converter)
         m_converter->reset(seconds);
     if (pastEnd) {
         dropReadyFrames();
-        m_seekedToEnd = true;
+        m_state = EState::atEnd;
     } else if (m_seekable) {
         seekTo(target);
     } else {
@@ -240,7 +245,7 @@ void CFLACSource::seekTo(int64_t target) {
     m_nextSample = target;
     m_position = target;
     if (FLAC__stream_decoder_seek_absolute(m_decoder, static_cast<FLAC__uint64>(target)) &&
-        m_chunkReady) {
+        hasReadyFrame()) {
         // Where bisection lands inside a frame is no damage of the stream.
         m_lostSyncCount = lostSync;
         m_crcMismatchCount = crcMismatches;
@@ -263,7 +268,7 @@ void CFLACSource::seekTo(int64_t target) {
 }
 
 void CFLACSource::decodeForwardTo(int64_t target) {
-    const int32_t frameBytes = m_streamChannels * m_streamBytesPerSample;
+    const int32_t frameBytes = m_decodedChannels * m_decodedBytesPerSample;
     for (;;) {
         while (m_nextReadyFrame < m_readyFrames.size()) {
             ReadyFrame& ready = m_readyFrames[m_nextReadyFrame];
@@ -285,7 +290,7 @@ void CFLACSource::decodeForwardTo(int64_t target) {
         dropReadyFrames();
         const FLAC__StreamDecoderState state = FLAC__stream_decoder_get_state(m_decoder);
         if (m_streamEnded || state == FLAC__STREAM_DECODER_END_OF_STREAM) {
-            m_seekedToEnd = true;
+            m_state = EState::atEnd;
             return;
         }
         if (state > FLAC__STREAM_DECODER_END_OF_STREAM)
@@ -302,7 +307,7 @@ int64_t CFLACSource::nextChunkStart() const {
     if (m_nextReadyFrame < m_readyFrames.size()) {
         const ReadyFrame& ready = m_readyFrames[m_nextReadyFrame];
         return ready.endSample -
-               ready.block->getSize() / (m_streamChannels * m_streamBytesPerSample);
+               ready.block->getSize() / (m_decodedChannels * m_decodedBytesPerSample);
     }
     return m_position;
 }
@@ -338,43 +343,35 @@ bool CFLACSource::probeSeekable() {
 
 FLAC__StreamDecoderSeekStatus CFLACSource::seekCallback(const FLAC__StreamDecoder*,
                                                         FLAC__uint64 offset, void* self) {
-    try {
+    return guardCallback(FLAC__STREAM_DECODER_SEEK_STATUS_ERROR, [&] {
         static_cast<CFLACSource*>(self)->m_inStream->seek(static_cast<int64_t>(offset));
         return FLAC__STREAM_DECODER_SEEK_STATUS_OK;
-    } catch (...) {
-        return FLAC__STREAM_DECODER_SEEK_STATUS_ERROR;
-    }
+    });
 }
 
 FLAC__StreamDecoderTellStatus CFLACSource::tellCallback(const FLAC__StreamDecoder*,
                                                         FLAC__uint64* offset, void* self) {
-    try {
+    return guardCallback(FLAC__STREAM_DECODER_TELL_STATUS_ERROR, [&] {
         *offset =
             static_cast<FLAC__uint64>(static_cast<CFLACSource*>(self)->m_inStream->getPosition());
         return FLAC__STREAM_DECODER_TELL_STATUS_OK;
-    } catch (...) {
-        return FLAC__STREAM_DECODER_TELL_STATUS_ERROR;
-    }
+    });
 }
 
 FLAC__StreamDecoderLengthStatus CFLACSource::lengthCallback(const FLAC__StreamDecoder*,
                                                             FLAC__uint64* length, void* self) {
-    try {
+    return guardCallback(FLAC__STREAM_DECODER_LENGTH_STATUS_ERROR, [&] {
         *length =
             static_cast<FLAC__uint64>(static_cast<CFLACSource*>(self)->m_inStream->getLength());
         return FLAC__STREAM_DECODER_LENGTH_STATUS_OK;
-    } catch (...) {
-        return FLAC__STREAM_DECODER_LENGTH_STATUS_ERROR;
-    }
+    });
 }
 
 FLAC__bool CFLACSource::eofCallback(const FLAC__StreamDecoder*, void* self) {
-    try {
+    // On failure the read that follows tells it.
+    return guardCallback(FLAC__bool(false), [&]() -> FLAC__bool {
         return static_cast<CFLACSource*>(self)->m_inStream->isEOF();
-    } catch (...) {
-        // The read that follows tells the failure.
-        return false;
-    }
+    });
 }
 
 double CFLACSource::getDuration() {
@@ -389,7 +386,7 @@ bool CFLACSource::isAtEnd() {
     // A settled end has finished the decoder, which no longer says END_OF_STREAM.
     return FLAC__stream_decoder_get_state(requireDecoder("isAtEnd")) ==
                FLAC__STREAM_DECODER_END_OF_STREAM ||
-           m_streamEnded || m_seekedToEnd;
+           m_streamEnded || m_state == EState::atEnd;
 }
 
 void CFLACSource::setUserValue(double value) {
@@ -420,14 +417,13 @@ void CFLACSource::reservedSlot2(int32_t) {}
 
 tamu::P<audio::IAudioChunk> CFLACSource::getNextAudioChunk() {
     FLAC__StreamDecoder* decoder = requireDecoder("getNextAudioChunk");
-    if (m_endDelivered)
-        throw common::COrxaEOFError(tamu::str("CFLACSource::getNextAudioChunk()"));
-    if (m_seekedToEnd)
+    if (m_state == EState::atEnd)
         return endOfStream();
-    while (!m_chunkReady) {
+    while (!hasReadyFrame()) {
         FLAC__StreamDecoderState state = FLAC__stream_decoder_get_state(decoder);
         if (m_streamEnded || state == FLAC__STREAM_DECODER_END_OF_STREAM) {
             settleEnd();
+            m_state = EState::atEnd;
             return endOfStream();
         }
         // Aborted reads, Ogg and seek errors leave the decoder where it is: it would never
@@ -442,25 +438,29 @@ tamu::P<audio::IAudioChunk> CFLACSource::getNextAudioChunk() {
             reportDecoderError();
     }
     const ReadyFrame& ready = m_readyFrames[m_nextReadyFrame++];
-    m_frameBlock = ready.block;
+    m_handedOutBlock = ready.block;
     const int64_t endSample = ready.endSample;
     if (m_nextReadyFrame == m_readyFrames.size())
         dropReadyFrames();
     if (!m_converter) {
         double time = static_cast<double>(endSample) / m_sampleRate;
-        return tamu::make<audio::CAudioChunk>(time, m_frameBlock.get());
+        return tamu::make<audio::CAudioChunk>(time, m_handedOutBlock.get());
     }
-    return m_converter->convert(m_frameBlock->getData(), m_frameBlock->getSize(), -1);
+    return m_converter->convert(m_handedOutBlock->getData(), m_handedOutBlock->getSize(), -1);
 }
 
 tamu::P<audio::IAudioChunk> CFLACSource::endOfStream() {
-    if (m_converter && !m_converterDrained) {
-        m_converterDrained = true;
-        tamu::P<audio::IAudioChunk> rest = m_converter->flush();
-        if (rest && rest->getSize() > 0)
-            return rest;
+    if (m_endStep == EEndStep::eofError)
+        throw common::COrxaEOFError(tamu::str("CFLACSource::getNextAudioChunk()"));
+    if (m_endStep == EEndStep::converterRest) {
+        m_endStep = EEndStep::emptyChunk;
+        if (m_converter) {
+            tamu::P<audio::IAudioChunk> rest = m_converter->flush();
+            if (rest && rest->getSize() > 0)
+                return rest;
+        }
     }
-    m_endDelivered = true;
+    m_endStep = EEndStep::eofError;
     return {};
 }
 
@@ -468,7 +468,10 @@ void CFLACSource::dropReadyFrames() {
     // clear keeps the capacity, so steady decoding does not allocate here.
     m_readyFrames.clear();
     m_nextReadyFrame = 0;
-    m_chunkReady = false;
+}
+
+bool CFLACSource::hasReadyFrame() const {
+    return m_nextReadyFrame < m_readyFrames.size();
 }
 
 void CFLACSource::settleEnd() {
@@ -511,15 +514,15 @@ int32_t CFLACSource::getChannelCode() {
 }
 
 int32_t CFLACSource::getStreamSampleRate() {
-    return m_fileSampleRate;
+    return m_infoSampleRate;
 }
 
 int32_t CFLACSource::getStreamChannels() {
-    return m_fileChannels;
+    return m_infoChannels;
 }
 
 int32_t CFLACSource::getStreamBitsPerSample() {
-    return m_fileBitsPerSample;
+    return m_infoBitsPerSample;
 }
 
 int64_t CFLACSource::getStreamTotalSamples() {
@@ -670,84 +673,82 @@ void CFLACSource::errorCallback(const FLAC__StreamDecoder*, FLAC__StreamDecoderE
 }
 
 FLAC__StreamDecoderReadStatus CFLACSource::readBytes(FLAC__byte* buffer, size_t* bytes) {
-    try {
-        if (!m_inStream) {
+    const size_t wanted = *bytes;
+    // A failed read hands libFLAC nothing.
+    *bytes = 0;
+    return guardCallback(
+        FLAC__STREAM_DECODER_READ_STATUS_ABORT,
+        [&] {
+            if (!m_inStream)
+                return FLAC__STREAM_DECODER_READ_STATUS_ABORT;
+            int32_t got =
+                m_inStream->read(buffer, static_cast<int32_t>(std::min<size_t>(wanted, INT32_MAX)));
+            *bytes = static_cast<size_t>(got);
+            if (got != 0)
+                return FLAC__STREAM_DECODER_READ_STATUS_CONTINUE;
+            return m_inStream->isEOF() ? FLAC__STREAM_DECODER_READ_STATUS_END_OF_STREAM
+                                       : FLAC__STREAM_DECODER_READ_STATUS_CONTINUE;
+        },
+        [&](const CallbackFailure& failure) {
             *bytes = 0;
-            return FLAC__STREAM_DECODER_READ_STATUS_ABORT;
-        }
-        int32_t wanted = static_cast<int32_t>(std::min<size_t>(*bytes, INT32_MAX));
-        int32_t got = m_inStream->read(buffer, wanted);
-        *bytes = static_cast<size_t>(got);
-        if (got != 0)
-            return FLAC__STREAM_DECODER_READ_STATUS_CONTINUE;
-        return m_inStream->isEOF() ? FLAC__STREAM_DECODER_READ_STATUS_END_OF_STREAM
-                                   : FLAC__STREAM_DECODER_READ_STATUS_CONTINUE;
-    } catch (const tamu::CException& e) {
-        *bytes = 0;
-        try {
-            log(hostLevelProgress,
-                tamu::formatString("CFLACSource: trying to read (%s)", e.getMessage()));
-        } catch (...) {
-        }
-        return FLAC__STREAM_DECODER_READ_STATUS_ABORT;
-    } catch (...) {
-        *bytes = 0;
-        return FLAC__STREAM_DECODER_READ_STATUS_ABORT;
-    }
+            if (failure.message)
+                log(hostLevelProgress,
+                    tamu::formatString("CFLACSource: trying to read (%s)", failure.message));
+        });
 }
 
 FLAC__StreamDecoderWriteStatus CFLACSource::writeFrame(const FLAC__Frame& frame,
                                                        const FLAC__int32* const* samples) {
-    try {
-        const int32_t frames = static_cast<int32_t>(frame.header.blocksize);
-        const int32_t channels = m_streamChannels;
-        const int32_t bytes = m_streamBytesPerSample;
-        // A frame that disagrees with STREAMINFO is brought into the stream's layout, so a
-        // chunk never changes its layout in mid-stream: lacking channels are silent and the
-        // frame's bit depth is re-justified to the container.
-        const FLAC__int32* channelData[FLAC__MAX_CHANNELS] = {};
-        const int32_t present =
-            std::min<int32_t>(static_cast<int32_t>(frame.header.channels), channels);
-        for (int32_t c = 0; c < present; ++c)
-            channelData[c] = samples[c];
-        if (present < channels) {
-            if (m_silence.size() < static_cast<size_t>(frames))
-                m_silence.resize(static_cast<size_t>(frames), 0);
-            for (int32_t c = present; c < channels; ++c)
-                channelData[c] = m_silence.data();
-        }
-        const int32_t shift = 8 * bytes - static_cast<int32_t>(frame.header.bits_per_sample);
-        if (static_cast<int32_t>(frame.header.channels) != m_fileChannels ||
-            static_cast<int32_t>(frame.header.bits_per_sample) != m_fileBitsPerSample ||
-            static_cast<int32_t>(frame.header.sample_rate) != m_fileSampleRate)
-            ++m_headerMismatchCount;
-
-        tamu::P<tamu::IMemoryBlock> block =
-            m_host->getMemoryManager()->allocate(frames * channels * bytes);
-        packFrame(channelData, channels, frames, bytes, shift, block->getData());
-
-        // Recovering from damage, libFLAC can hand over two frames in one process call (the
-        // damaged one as silence, then the next); each of them must reach the host.
-        m_decodedSamples += frames;
-        m_position += frames;
-        m_readyFrames.push_back({std::move(block), m_position});
-        m_chunkReady = true;
-        // libFLAC numbers every frame by its first sample; a jump forward is audio it dropped.
-        const int64_t first = frame.header.number_type == FLAC__FRAME_NUMBER_TYPE_SAMPLE_NUMBER
-                                  ? static_cast<int64_t>(frame.header.number.sample_number)
-                                  : m_nextSample;
-        if (first > m_nextSample)
-            m_lostSamples += first - m_nextSample;
-        m_nextSample = std::max(m_nextSample, first + frames);
-        return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
-    } catch (...) {
-        try {
+    return guardCallback(
+        FLAC__STREAM_DECODER_WRITE_STATUS_ABORT, [&] { return deliverFrame(frame, samples); },
+        [&](const CallbackFailure&) {
             log(hostLevelProgress,
                 tamu::formatString("CFLACSource: out of memory decoding %s", locationText()));
-        } catch (...) {
-        }
-        return FLAC__STREAM_DECODER_WRITE_STATUS_ABORT;
+        });
+}
+
+FLAC__StreamDecoderWriteStatus CFLACSource::deliverFrame(const FLAC__Frame& frame,
+                                                         const FLAC__int32* const* samples) {
+    const int32_t frames = static_cast<int32_t>(frame.header.blocksize);
+    const int32_t channels = m_decodedChannels;
+    const int32_t bytes = m_decodedBytesPerSample;
+    // A frame that disagrees with STREAMINFO is brought into the stream's layout, so a
+    // chunk never changes its layout in mid-stream: lacking channels are silent and the
+    // frame's bit depth is re-justified to the container.
+    const FLAC__int32* channelData[FLAC__MAX_CHANNELS] = {};
+    const int32_t present =
+        std::min<int32_t>(static_cast<int32_t>(frame.header.channels), channels);
+    for (int32_t c = 0; c < present; ++c)
+        channelData[c] = samples[c];
+    if (present < channels) {
+        if (m_silence.size() < static_cast<size_t>(frames))
+            m_silence.resize(static_cast<size_t>(frames), 0);
+        for (int32_t c = present; c < channels; ++c)
+            channelData[c] = m_silence.data();
     }
+    const int32_t shift = 8 * bytes - static_cast<int32_t>(frame.header.bits_per_sample);
+    if (static_cast<int32_t>(frame.header.channels) != m_infoChannels ||
+        static_cast<int32_t>(frame.header.bits_per_sample) != m_infoBitsPerSample ||
+        static_cast<int32_t>(frame.header.sample_rate) != m_infoSampleRate)
+        ++m_headerMismatchCount;
+
+    tamu::P<tamu::IMemoryBlock> block =
+        m_host->getMemoryManager()->allocate(frames * channels * bytes);
+    packFrame(channelData, channels, frames, bytes, shift, block->getData());
+
+    // Recovering from damage, libFLAC can hand over two frames in one process call (the
+    // damaged one as silence, then the next); each of them must reach the host.
+    m_decodedSamples += frames;
+    m_position += frames;
+    m_readyFrames.push_back({std::move(block), m_position});
+    // libFLAC numbers every frame by its first sample; a jump forward is audio it dropped.
+    const int64_t first = frame.header.number_type == FLAC__FRAME_NUMBER_TYPE_SAMPLE_NUMBER
+                              ? static_cast<int64_t>(frame.header.number.sample_number)
+                              : m_nextSample;
+    if (first > m_nextSample)
+        m_lostSamples += first - m_nextSample;
+    m_nextSample = std::max(m_nextSample, first + frames);
+    return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
 }
 
 void CFLACSource::takeMetadata(const FLAC__StreamMetadata& metadata) {
@@ -808,13 +809,13 @@ void CFLACSource::takeMetadata(const FLAC__StreamMetadata& metadata) {
         m_blockSizes[1] = static_cast<int32_t>(info.max_blocksize);
         m_frameSizes[0] = static_cast<int32_t>(info.min_framesize);
         m_frameSizes[1] = static_cast<int32_t>(info.max_framesize);
-        m_fileSampleRate = static_cast<int32_t>(info.sample_rate);
-        m_fileChannels = static_cast<int32_t>(info.channels);
-        m_fileBitsPerSample = static_cast<int32_t>(info.bits_per_sample);
+        m_infoSampleRate = static_cast<int32_t>(info.sample_rate);
+        m_infoChannels = static_cast<int32_t>(info.channels);
+        m_infoBitsPerSample = static_cast<int32_t>(info.bits_per_sample);
         m_totalSamples = static_cast<int64_t>(info.total_samples);
-        m_streamSampleRate = static_cast<int32_t>(info.sample_rate);
-        m_streamChannels = m_fileChannels;
-        m_streamBytesPerSample = containerBytes(info.bits_per_sample);
+        m_decodedSampleRate = static_cast<int32_t>(info.sample_rate);
+        m_decodedChannels = m_infoChannels;
+        m_decodedBytesPerSample = containerBytes(info.bits_per_sample);
         if (info.total_samples == 0)
             log(hostLevelSevere,
                 tamu::formatString("CFLACSource: missing total samples in stream info (%s)",
@@ -863,7 +864,7 @@ void CFLACSource::reportDecoderError() {
 }
 
 FLAC__StreamDecoder* CFLACSource::requireDecoder(const char* method) {
-    if (!m_decoder || !m_isOpened)
+    if (!m_decoder || !isOpened())
         throw common::COrxaError(tamu::formatString("CFLACSource::%s() - source not open in %s",
                                                     method, locationText()));
     return m_decoder;

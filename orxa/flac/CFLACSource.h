@@ -102,6 +102,10 @@ public:
     bool isIntact() override;
 
 private:
+    // closed until an open succeeds, failed when one threw; at end once the decoder has no
+    // more audio to give (it found the end, or a skipTo went to or past it), so that the next
+    // chunks are the end of the stream.
+    enum class EState { closed, opened, atEnd, failed };
     // libFLAC's callbacks; the client data is the source. None of them throws.
     static FLAC__StreamDecoderReadStatus
     readCallback(const FLAC__StreamDecoder*, FLAC__byte buffer[], size_t* bytes, void* self);
@@ -116,6 +120,9 @@ private:
     FLAC__StreamDecoderReadStatus readBytes(FLAC__byte* buffer, size_t* bytes);
     FLAC__StreamDecoderWriteStatus writeFrame(const FLAC__Frame& frame,
                                               const FLAC__int32* const* samples);
+    // The frame brought into the stream's layout and queued as a chunk.
+    FLAC__StreamDecoderWriteStatus deliverFrame(const FLAC__Frame& frame,
+                                                const FLAC__int32* const* samples);
     void takeMetadata(const FLAC__StreamMetadata& metadata);
     void takeError(FLAC__StreamDecoderErrorStatus status);
 
@@ -130,6 +137,14 @@ private:
     // decoder, what libFLAC's MD5 check found. Runs once per open.
     void settleEnd();
     void dropReadyFrames();
+    bool hasReadyFrame() const;
+    // isOpen without the lock, for the source's own methods.
+    bool isOpened() const;
+    // Forgets the decoding in progress (frames, position, pending error, end steps) and the
+    // decoded layout, and enters `state`: what open and close share.
+    void resetDecoding(EState state);
+    // Forgets what the last file said of itself and the integrity report, before a new open.
+    void forgetFile();
     // The damage of a STREAMINFO block, or empty when it is sound.
     static const char* streamInfoDamage(const FLAC__StreamMetadata_StreamInfo& info);
     void deleteDecoder();
@@ -137,29 +152,33 @@ private:
     tamu::P<tamu::IURI> m_uri;
     tamu::P<tamu::ISeekableInStream> m_inStream;
     tamu::P<common::IPluginHost> m_host;
+    // The layout the host asked for.
     int32_t m_sampleRate;
     int32_t m_channels;
     int32_t m_bytesPerSample;
-    int32_t m_streamSampleRate = 0;
-    int32_t m_streamChannels = 0;
-    int32_t m_streamBytesPerSample = 0;
-    bool m_chunkReady = false;
+    // The layout frames are packed in as they are decoded, before any conversion: the file's
+    // rate and channels, its bit depth in whole bytes.
+    int32_t m_decodedSampleRate = 0;
+    int32_t m_decodedChannels = 0;
+    int32_t m_decodedBytesPerSample = 0;
     tamu::P<tamu::IString> m_pluginName;
     tamu::P<samplerateconverter::CSampleRateConverter> m_converter;
     double m_duration = -1.0;
     double m_userValue = 0.0;
-    tamu::P<tamu::IMemoryBlock> m_frameBlock;
+    // The block of the chunk handed out last, which the chunk shares.
+    tamu::P<tamu::IMemoryBlock> m_handedOutBlock;
     int64_t m_decodedSamples = 0;
     FLAC__StreamDecoder* m_decoder = nullptr;
     bool m_errorPending = false;
     int32_t m_errorStatus = 0;
-    bool m_isOpened = false;
+    EState m_state = EState::closed;
     tamu::P<tamu::IMutex> m_lock;
 
-    // What the file says of itself; kept after close.
-    int32_t m_fileSampleRate = 0;
-    int32_t m_fileChannels = 0;
-    int32_t m_fileBitsPerSample = 0;
+    // What the file's STREAMINFO says of itself, the answers of the stream-info getters; kept
+    // after close.
+    int32_t m_infoSampleRate = 0;
+    int32_t m_infoChannels = 0;
+    int32_t m_infoBitsPerSample = 0;
     int64_t m_totalSamples = 0;
     tamu::P<tamu::IConstArray> m_tags;
     tamu::P<tamu::IString> m_vendor;
@@ -171,8 +190,8 @@ private:
     std::vector<tamu::P<common::IStreamPicture>> m_pictures;
     // The end of the stream is handed out in steps: the converter's remainder, then one empty
     // pointer, then COrxaEOFError.
-    bool m_converterDrained = false;
-    bool m_endDelivered = false;
+    enum class EEndStep { converterRest, emptyChunk, eofError };
+    EEndStep m_endStep = EEndStep::converterRest;
     // The integrity report, reset by each open.
     bool m_checkMD5 = false;
     bool m_md5Active = false; // what the current open asked libFLAC for
@@ -220,8 +239,6 @@ private:
     bool m_seekable = false;
     // A skipTo happened since open: the stream is not decoded whole.
     bool m_seeked = false;
-    // A skipTo went to or past the end: the next chunk is the end of the stream.
-    bool m_seekedToEnd = false;
     // The metadata has been taken; blocks read again after a rewind are not news.
     bool m_metadataKnown = false;
     // The stream position, in samples per channel, at the end of the last decoded frame.

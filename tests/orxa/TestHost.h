@@ -3,6 +3,7 @@
 // A host as a framework application would be: it loads the built plug-in with dlopen and hands
 // it an IPluginHost of its own, recording every log line the plug-in writes.
 
+#include "host/CPluginHost.h"
 #include "orxa/common/IHostLog.h"
 #include "orxa/common/IOrxaPlugin.h"
 #include "orxa/common/IPluginHost.h"
@@ -60,28 +61,18 @@ private:
     int32_t m_level;
 };
 
-class CTestPluginHost : public tamu::CObject, public virtual orxa::common::IPluginHost {
+// The tool's host class, which tells the test when the plug-in lets it go.
+class CTestPluginHost : public orxa::host::CPluginHost {
 public:
     CTestPluginHost(tamu::P<orxa::common::IHostLog> log, tamu::P<tamu::IMemoryManager> memory,
                     bool* destroyed = nullptr)
-        : m_log(std::move(log)), m_memory(std::move(memory)), m_destroyed(destroyed) {}
+        : CPluginHost(std::move(log), std::move(memory)), m_destroyed(destroyed) {}
     ~CTestPluginHost() override {
         if (m_destroyed)
             *m_destroyed = true;
     }
 
-    void reserved1() override {}
-    tamu::P<tamu::IMemoryManager> getMemoryManager() override { return m_memory; }
-    void reserved3() override {}
-    void reserved4() override {}
-    void reserved5() override {}
-    void reserved6() override {}
-    void reserved7() override {}
-    tamu::P<orxa::common::IHostLog> getLog() override { return m_log; }
-
 private:
-    tamu::P<orxa::common::IHostLog> m_log;
-    tamu::P<tamu::IMemoryManager> m_memory;
     bool* m_destroyed;
 };
 

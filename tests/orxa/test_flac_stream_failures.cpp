@@ -3,6 +3,7 @@
 
 #include "flacTestSupport.h"
 
+#include "orxa/common/IFormatStatus.h"
 #include "orxa/flac/CFLACFormat.h"
 #include "orxa/flac/CFLACSource.h"
 #include "tamu/CException.h"
@@ -171,6 +172,37 @@ TEST_F(FlacStreamFailures, SeekAndTellFailuresAreLoggedAsTheirHandlersDo) {
     EXPECT_NO_THROW(telling->close());
     EXPECT_GE(countLines(2, "CFLACFormat: tellHandler failing:out.flac"), 1);
     EXPECT_EQ(countLines(2, "cannot tell here"), 0);
+}
+
+TEST_F(FlacStreamFailures, TheFormatStatusKeepsTheFirstFailureUntilTheNextOpen) {
+    const Bytes silence(44100 * 2, 0);
+    auto text = [](const P<tamu::IString>& line) {
+        return line ? tamu::stringConv::toStdString(*line) : std::string("(none)");
+    };
+
+    P<orxa::flac::CFLACFormat> seeking = failingFormat(Failure::seek);
+    P<orxa::common::IFormatStatus> status =
+        tamu::tryInterfaceCast<orxa::common::IFormatStatus>(seeking);
+    ASSERT_TRUE(status);
+    seeking->open();
+    seeking->writeAudioChunk(chunkOf(silence.data(), silence.size()));
+    EXPECT_FALSE(status->hasFailed());
+    EXPECT_EQ(text(status->getFailure()), "(none)");
+    // The failure of finishing the file outlives close, where a host looks for it.
+    seeking->close();
+    EXPECT_TRUE(status->hasFailed());
+    EXPECT_EQ(text(status->getFailure()),
+              "CFLACFormat: seekHandler failing:out.flac\ncannot seek here");
+    seeking->open();
+    EXPECT_FALSE(status->hasFailed());
+    seeking->close();
+
+    // Of a tell failure and the failed start it causes, the first line is kept.
+    P<orxa::flac::CFLACFormat> telling = failingFormat(Failure::tell);
+    telling->open();
+    EXPECT_EQ(text(tamu::tryInterfaceCast<orxa::common::IFormatStatus>(telling)->getFailure()),
+              "CFLACFormat: tellHandler failing:out.flac");
+    telling->close();
 }
 
 // A stream that cannot seek is decoded forward to the place asked for, which it reaches as

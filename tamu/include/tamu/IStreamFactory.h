@@ -18,11 +18,20 @@ class IIOStream;
 class IResetableIOStream;
 class ISeekableIOStream;
 
+// Share kinds: what others may do with a file while this stream has it open.
+constexpr int32_t shareNone = 0;
+constexpr int32_t shareReaders = 1;
+constexpr int32_t shareReadersAndWriters = 2;
+
+// Creation kinds of the output and I/O streams.
+constexpr int32_t openExisting = 1;
+constexpr int32_t createOrTruncate = 2;
+constexpr int32_t openOrCreate = 3;
+
 // Opens a URI as a stream with the wanted capabilities. Operations come in pairs: the "try"
 // one answers empty when this factory does not handle the URI, the other one turns that empty
 // answer into CFileNotFoundError. A factory that handles the URI but cannot open it throws.
-// shareKind: 0 exclusive, 1 other readers allowed, 2 other readers and writers allowed.
-// creationKind: 1 open an existing file, 2 create or truncate, 3 open or create.
+// shareKind is one of the share kinds, creationKind one of the creation kinds below.
 class TAMU_API IStreamFactory : public virtual IBase {
 public:
     virtual P<IInStream> tryOpenInStream(IURI* uri, int32_t shareKind) = 0;
@@ -63,8 +72,7 @@ public:
                                                          int32_t creationKind,
                                                          bool deleteOnClose) = 0;
     virtual P<ISeekableIOStream> openSeekableIOStream(IURI* uri, int32_t shareKind,
-                                                      int32_t creationKind,
-                                                      bool deleteOnClose) = 0;
+                                                      int32_t creationKind, bool deleteOnClose) = 0;
 };
 
 } // namespace tamu

@@ -1,7 +1,7 @@
 #include "CCPCharEncoding.h"
 
 #include "charCodecAlgorithms.h"
-#include "tamu/posix/codePage.h"
+#include "tamu/platform.h"
 #include "unicodeCodecs.h"
 
 #include <climits>
@@ -77,7 +77,7 @@ struct LocaleUtf8Codec : Utf8Codec {
 // Runs `op` with the codec that matches the current locale.
 template <class Op>
 auto withCodec(Op&& op) {
-    if (posix::codePageIsUTF8())
+    if (platform::codePageIsUTF8())
         return op(LocaleUtf8Codec{});
     return op(LocaleCodec{});
 }

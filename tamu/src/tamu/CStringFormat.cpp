@@ -1,10 +1,10 @@
 #include "tamu/CStringFormat.h"
 
 #include "charEncodingInstances.h"
-#include "posix/formatCLocale.h"
 #include "tamu/CObjectError.h"
 #include "tamu/ICharEncoding.h"
 #include "tamu/IString.h"
+#include "tamu/platform.h"
 #include "tamu/stringConv.h"
 
 #include <algorithm>
@@ -455,7 +455,7 @@ void CStringFormat::appendDouble(double value) {
         field += decimalText(m_precision);
     }
     field += m_conversion;
-    m_result += posix::formatDoubleInCLocale(field.c_str(), value);
+    m_result += platform::formatDoubleInCLocale(field.c_str(), value);
 }
 
 void CStringFormat::appendChar(char32_t codePoint) {

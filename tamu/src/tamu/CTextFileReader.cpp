@@ -6,6 +6,7 @@
 #include "tamu/CUTF32String.h"
 #include "tamu/IInStream.h"
 #include "tamu/IMemoryBlock.h"
+#include "tamu/IStreamFactory.h"
 #include "tamu/IStreamManager.h"
 #include "tamu/IURI.h"
 #include "tamu/str.h"
@@ -92,7 +93,7 @@ P<IString> decodeWithDefault(int32_t defaultEncoding, const uint8_t* bytes, int3
 } // namespace
 
 CTextFileReader::CTextFileReader(IURI* uri, int32_t defaultEncoding) {
-    P<IInStream> stream = getStreamManager()->openInStream(uri, 2);
+    P<IInStream> stream = getStreamManager()->openInStream(uri, shareReadersAndWriters);
     load(*stream, defaultEncoding);
 }
 

@@ -2,7 +2,7 @@
 
 #include "tamu/CError.h"
 #include "tamu/CObjectError.h"
-#include "tamu/posix/systemErrorText.h"
+#include "tamu/platform.h"
 #include "tamu/str.h"
 #include "tamu/stringConv.h"
 
@@ -18,7 +18,7 @@ void throwSystemError(const char* messageTemplate, int errorCode) {
     std::string message(messageTemplate);
     std::string::size_type at = message.find(placeholder);
     if (at != std::string::npos)
-        message.replace(at, placeholder.size(), posix::getSystemErrorText(errorCode));
+        message.replace(at, placeholder.size(), platform::getSystemErrorText(errorCode));
     throw CError(stringConv::fromStd(message), nullptr);
 }
 

@@ -7,6 +7,7 @@
 #include "tamu/IMutex.h"
 #include "tamu/IMutexFactory.h"
 #include "tamu/IPathes.h"
+#include "tamu/IStreamFactory.h"
 #include "tamu/IString.h"
 #include "tamu/IThreadManager.h"
 #include "tamu/IURI.h"
@@ -96,7 +97,7 @@ CDiskIOStream::CDiskIOStream(const IURI* uri, int32_t shareKind, int32_t creatio
     if (!m_uri || (m_uri->hasScheme() && !m_uri->isScheme("file")) || !m_uri->hasPath())
         throw CFileNotFoundError(m_uri);
 
-    if (shareKind < 0 || shareKind > 2)
+    if (shareKind < shareNone || shareKind > shareReadersAndWriters)
         throw CInvalidArgError(this, nullptr, nullptr);
     // Truncation waits until the lock is held: the file may belong to someone else until then.
     int flags = O_CLOEXEC;
@@ -133,11 +134,11 @@ CDiskIOStream::CDiskIOStream(const IURI* uri, int32_t shareKind, int32_t creatio
     const bool reading = (accessFlags & readAccess) != 0;
     const bool writing = (accessFlags & writeAccess) != 0;
     int descriptor = openLocked(*m_uri, path, flags, reading, writing, shareKind,
-                                writing && shareKind != 2 ? lockRetries : 0);
+                                writing && shareKind != shareReadersAndWriters ? lockRetries : 0);
     if (descriptor < 0)
         throwOpenError(errno, m_uri);
     // A descriptor without write access cannot truncate; the path can, given the permission.
-    if (creationKind == 2 &&
+    if (creationKind == createOrTruncate &&
         (writing ? ::ftruncate(descriptor, 0) : ::truncate(path.c_str(), 0)) != 0) {
         int error = errno;
         ::close(descriptor);

@@ -1,10 +1,10 @@
-#include "tamu/posix/codePage.h"
+#include "tamu/platform.h"
 
 #include <langinfo.h>
 
 #include <cstring>
 
-namespace tamu::posix {
+namespace tamu::platform {
 
 bool codePageIsUTF8() {
     const char* codeSet = nl_langinfo(CODESET);
@@ -15,4 +15,4 @@ bool codePageIsUTF8() {
            std::strcmp(codeSet, "ASCII") == 0 || std::strcmp(codeSet, "US-ASCII") == 0;
 }
 
-} // namespace tamu::posix
+} // namespace tamu::platform

@@ -3,7 +3,7 @@
 #include "tamu/CURIError.h"
 #include "tamu/IString.h"
 #include "tamu/IURI.h"
-#include "tamu/posix/systemErrorText.h"
+#include "tamu/platform.h"
 #include "tamu/str.h"
 #include "tamu/stringConv.h"
 
@@ -43,9 +43,10 @@ void throwSeekBeforeStart() {
 void throwIOError(int errorCode, const P<IURI>& uri) {
     if (errorCode == ENOENT || errorCode == ENOTDIR)
         throw CFileNotFoundError(uri);
-    throw CError(str("%ERRORDESC%")
-                     ->replace("%ERRORDESC%", stringConv::fromStd(getSystemErrorText(errorCode))),
-                 nullptr);
+    throw CError(
+        str("%ERRORDESC%")
+            ->replace("%ERRORDESC%", stringConv::fromStd(platform::getSystemErrorText(errorCode))),
+        nullptr);
 }
 
 } // namespace tamu::posix

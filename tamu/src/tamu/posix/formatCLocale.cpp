@@ -1,10 +1,10 @@
-#include "formatCLocale.h"
+#include "tamu/platform.h"
 
 #include <clocale>
 #include <cstdio>
 #include <locale.h>
 
-namespace tamu::posix {
+namespace tamu::platform {
 
 namespace {
 
@@ -44,4 +44,4 @@ std::string formatDoubleInCLocale(const char* field, double value) {
     return text;
 }
 
-} // namespace tamu::posix
+} // namespace tamu::platform

@@ -1,5 +1,7 @@
 #include "tamu/posix/shareLocks.h"
 
+#include "tamu/IStreamFactory.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/types.h>
@@ -75,8 +77,8 @@ bool isRefusal(int error) {
 } // namespace
 
 ShareLocks takeShareLocks(int descriptor, bool reads, bool writes, int32_t shareKind) {
-    const bool refusesReaders = shareKind == 0;
-    const bool refusesWriters = shareKind != 2;
+    const bool refusesReaders = shareKind == shareNone;
+    const bool refusesWriters = shareKind != shareReadersAndWriters;
 
     // A writer checks and takes alone. An open that only reads cannot lock exclusively: its
     // shared hold on the guard keeps writers out, and between readers the locks are taken

@@ -1,9 +1,9 @@
-#include "tamu/posix/systemErrorText.h"
+#include "tamu/platform.h"
 
 #include <cstdio>
 #include <string.h>
 
-namespace tamu::posix {
+namespace tamu::platform {
 
 std::string getSystemErrorText(int errorCode) {
     char buffer[256];
@@ -15,4 +15,4 @@ std::string getSystemErrorText(int errorCode) {
     return buffer;
 }
 
-} // namespace tamu::posix
+} // namespace tamu::platform

@@ -1,0 +1,119 @@
+#include "orxa/flac/pcmPacking.h"
+#include "orxa/samplerateconverter/sampleFormats.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+// The extremes and the values around zero of each width, as bytes and as signed values.
+struct WidthCase {
+    int32_t width;
+    Bytes bytes;
+    std::vector<int32_t> values;
+};
+
+const std::vector<WidthCase>& widthCases() {
+    static const std::vector<WidthCase> cases = {
+        {1, {0x00, 0x7F, 0x80, 0xFF}, {-128, -1, 0, 127}},
+        {2, {0x00, 0x80, 0xFF, 0xFF, 0x01, 0x00, 0xFF, 0x7F}, {-32768, -1, 1, 32767}},
+        {3, {0x00, 0x00, 0x80, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}, {-8388608, -1, 8388607}},
+        {4, {0x00, 0x00, 0x00, 0x80, 0x01, 0x00, 0x00, 0x00}, {INT32_MIN, 1}},
+    };
+    return cases;
+}
+
+} // namespace
+
+TEST(PcmPacking, FlacSamplesOfEveryWidthUnpackAndPackBack) {
+    for (const WidthCase& c : widthCases()) {
+        const auto count = static_cast<int32_t>(c.values.size());
+        std::vector<int32_t> samples(c.values.size());
+        orxa::flac::unpackSamples(c.bytes.data(), count, c.width, samples.data());
+        EXPECT_EQ(samples, c.values) << c.width << " bytes";
+
+        Bytes packed(c.bytes.size());
+        const int32_t* mono[] = {samples.data()};
+        orxa::flac::packFrame(mono, 1, count, c.width, 0, packed.data());
+        EXPECT_EQ(packed, c.bytes) << c.width << " bytes";
+    }
+}
+
+TEST(PcmPacking, FlacFramesInterleaveAndShiftEitherWay) {
+    const int32_t left[] = {1, -2};
+    const int32_t right[] = {3, 4};
+    const int32_t third[] = {-1, 5};
+    const int32_t* three[] = {left, right, third};
+
+    Bytes stereo(8);
+    orxa::flac::packFrame(three, 2, 2, 2, 4, stereo.data());
+    EXPECT_EQ(stereo, (Bytes{0x10, 0x00, 0x30, 0x00, 0xE0, 0xFF, 0x40, 0x00}));
+
+    Bytes surround(6);
+    orxa::flac::packFrame(three, 3, 2, 1, 0, surround.data());
+    EXPECT_EQ(surround, (Bytes{129, 131, 127, 126, 132, 133}));
+
+    // A 20-bit sample into 2 bytes keeps its top 16 bits.
+    const int32_t wide[] = {0x7FFFF, -0x80000};
+    const int32_t* mono[] = {wide};
+    Bytes narrowed(4);
+    orxa::flac::packFrame(mono, 1, 2, 2, -4, narrowed.data());
+    EXPECT_EQ(narrowed, (Bytes{0xFF, 0x7F, 0x00, 0x80}));
+}
+
+TEST(PcmPacking, WidthsOutsideOneToFourTouchNothing) {
+    Bytes out(8, 0xAA);
+    const int32_t samples[] = {1, 2};
+    const int32_t* mono[] = {samples};
+    orxa::flac::packFrame(mono, 1, 2, 5, 0, out.data());
+    orxa::samplerateconverter::packInterleaved(std::span<const int32_t* const>(mono, 1), 2, 0,
+                                               out.data());
+    EXPECT_EQ(out, Bytes(8, 0xAA));
+
+    std::vector<int32_t> unpacked(2, 7);
+    orxa::flac::unpackSamples(out.data(), 2, 0, unpacked.data());
+    orxa::samplerateconverter::widenTo32Bit(out.data(), 5, 2, unpacked.data());
+    EXPECT_EQ(unpacked, (std::vector<int32_t>{7, 7}));
+}
+
+TEST(PcmPacking, ConverterSamplesReduceTo16BitAndComeBackInBothLayouts) {
+    // One sample of each width, each reducing to 16-bit -256.
+    const Bytes eightBit = {0x7F};
+    const Bytes threeBytes = {0x55, 0x00, 0xFF};
+    const Bytes fourBytes = {0x12, 0x34, 0x00, 0xFF};
+    int16_t reduced[3];
+    orxa::samplerateconverter::reduceTo16Bit(eightBit.data(), 1, 1, reduced);
+    orxa::samplerateconverter::reduceTo16Bit(threeBytes.data(), 3, 1, reduced + 1);
+    orxa::samplerateconverter::reduceTo16Bit(fourBytes.data(), 4, 1, reduced + 2);
+    EXPECT_EQ(reduced[0], -256);
+    EXPECT_EQ(reduced[1], -256);
+    EXPECT_EQ(reduced[2], -256);
+
+    const int16_t a[] = {-32768, 0};
+    const int16_t b[] = {32767, 1};
+    const int16_t* channels[] = {a, b};
+    std::span<const int16_t* const> both(channels, 2);
+    Bytes interleaved(4);
+    orxa::samplerateconverter::packInterleaved(both, 2, 1, interleaved.data());
+    EXPECT_EQ(interleaved, (Bytes{0, 254, 127, 127}));
+    Bytes planar(12);
+    orxa::samplerateconverter::packPlanar(both, 2, 3, planar.data());
+    EXPECT_EQ(planar, (Bytes{0, 0x00, 0x80, 0, 0x00, 0x00, 0, 0xFF, 0x7F, 0, 0x01, 0x00}));
+}
+
+TEST(PcmPacking, ConverterRoundsLeftJustifiedSamplesAndKeepsTheTopInRange) {
+    const int32_t samples[] = {0x00008000, 0x7FFFFFFF, INT32_MIN, 0x00007FFF};
+    const int32_t* mono[] = {samples};
+    Bytes out(8);
+    orxa::samplerateconverter::packPlanar(std::span<const int32_t* const>(mono, 1), 4, 2,
+                                          out.data());
+    EXPECT_EQ(out, (Bytes{0x01, 0x00, 0xFF, 0x7F, 0x00, 0x80, 0x00, 0x00}));
+
+    std::vector<int32_t> widened(4);
+    orxa::samplerateconverter::widenTo32Bit(out.data(), 2, 4, widened.data());
+    EXPECT_EQ(widened, (std::vector<int32_t>{0x10000, 0x7FFF0000, INT32_MIN, 0}));
+}
