@@ -197,3 +197,28 @@ TEST(CodePageEncoding, ReadsAMultibyteLocaleBothWays) {
     EXPECT_EQ(std::string("\xC6\xFC"), std::string(buffer, 2));
     EXPECT_EQ(2, euro); // not in the code page: nothing written
 }
+
+// A four-byte character at the very end is one step back, and a backwards run over it gives it
+// whole; inside it there is no character start to find.
+TEST(UTF8Encoding, WalkingBackwardsOverAFourByteCharacterAtTheEnd) {
+    auto e = getUTF8Encoding();
+    const std::string bytes = "ab\xF0\x9F\x8E\xB5"; // "ab" and U+1F3B5
+    const int32_t n = size(bytes);
+    uint32_t codePoint = 0;
+    EXPECT_EQ(2, e->decodeCharBefore(codePoint, bytes.data(), n, n));
+    EXPECT_EQ(0x1F3B5u, codePoint);
+    EXPECT_EQ(2, e->findPrevCharStart(bytes.data(), n, n));
+    EXPECT_EQ(2, e->decodePrevChar(codePoint = 0, bytes.data(), n, n));
+    EXPECT_EQ(0x1F3B5u, codePoint);
+    for (int32_t inside = 3; inside < n; ++inside)
+        EXPECT_EQ(-1, e->findCharStart(bytes.data(), n, inside)) << inside;
+    uint32_t codePoints[4] = {};
+    int32_t offsets[4] = {};
+    int32_t count = 0;
+    EXPECT_EQ(0, e->decodeRunBackwards(codePoints, 4, count, bytes.data(), n, n, offsets));
+    ASSERT_EQ(3, count);
+    EXPECT_EQ(0x1F3B5u, codePoints[0]);
+    EXPECT_EQ(2, offsets[0]);
+    EXPECT_EQ(static_cast<uint32_t>('b'), codePoints[1]);
+    EXPECT_EQ(static_cast<uint32_t>('a'), codePoints[2]);
+}

@@ -69,6 +69,8 @@ TEST(MemoryManager, ReleasedBlockIsHandedOutAgainWithItsOldBytes) {
 
     P<IMemoryBlock> again = manager->allocate(7);
     EXPECT_EQ(again->getData(), buffer);
+    // Recycled, it still has the size asked for now, not the size it had before.
+    EXPECT_EQ(again->getSize(), 7);
     EXPECT_EQ(std::memcmp(again->getData(), "12345", 5), 0);
     EXPECT_EQ(manager->getCachedSize(), 2u);
     EXPECT_NE(manager->allocate(6)->getData(), buffer) << "a block in use is not handed out";

@@ -87,6 +87,8 @@ TEST(URIParse, ComponentsAndTextWrittenBack) {
         {"net://host:abc/p", "abs|net|host:abc|-|-|-1|/p|-|-|net://host:abc/p"},
         {"net://h:99999999999/p", "abs|net|h:99999999999|-|-|-1|/p|-|-|net://h:99999999999/p"},
         {"net://[::1]:x/p", "abs|net|[::1]:x|-|-|-1|/p|-|-|net://[::1]:x/p"},
+        // An IPv6 literal without a port: its colons are no port delimiter.
+        {"net://[::1]/p", "abs|net|[::1]|-|[::1]|-1|/p|-|-|net://[::1]/p"},
         // Dot segments leave the raw path alone.
         {"a/./b/../c", "rel|-|-|-|-|-1|a/c|-|-|a/./b/../c"},
         // Escaped delimiters stay inside their component.
