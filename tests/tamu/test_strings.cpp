@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -101,6 +104,41 @@ TEST(CString, CaseInsensitiveComparisonFoldsAcrossEncodings) {
     EXPECT_TRUE(str("gr\xC3\xBC\xC3\x9F"
                     "e welt")
                     ->endsWithIgnoreCase("E WELT"));
+}
+
+// Every simple folding Unicode lists (status C and S) makes the pair equal ignoring case, in UTF-8
+// and UTF-32 alike; the alternating upper/lower blocks (U+0100/U+0101, U+0141/U+0142, ...) are
+// where a table built off by one shows.
+TEST(CString, CaseInsensitiveComparisonFollowsTheWholeCaseFoldingTable) {
+    std::ifstream table("/usr/share/unicode/CaseFolding.txt");
+    ASSERT_TRUE(table) << "CaseFolding.txt (Debian package unicode-data) is missing";
+    int pairs = 0;
+    for (std::string line; std::getline(table, line);) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::istringstream fields(line);
+        std::string code, status, mapping;
+        std::getline(fields, code, ';');
+        std::getline(fields, status, ';');
+        std::getline(fields, mapping, ';');
+        if (status != " C" && status != " S")
+            continue;
+        const auto from = static_cast<char32_t>(std::stoul(code, nullptr, 16));
+        const auto to = static_cast<char32_t>(std::stoul(mapping, nullptr, 16));
+        const std::u32string a(1, from), b(1, to);
+        P<IString> upper = stringConv::fromUTF32(a.c_str(), 1);
+        P<IString> folded = stringConv::fromUTF32(b.c_str(), 1);
+        ASSERT_TRUE(upper->equalsIgnoreCase(folded)) << code;
+        ASSERT_TRUE(stringConv::toUTF8(folded)->equalsIgnoreCase(stringConv::toUTF8(upper)))
+            << code;
+        ASSERT_EQ(0, upper->compareIgnoreCase(folded)) << code;
+        ++pairs;
+    }
+    EXPECT_GT(pairs, 1400);
+    // Neighbours in an alternating block stay apart.
+    EXPECT_FALSE(str(u"\u0100")->equalsIgnoreCase(u"\u0102"));
+    EXPECT_FALSE(str(u"\u0141")->equalsIgnoreCase(u"\u0143"));
+    EXPECT_TRUE(str(u"\u0141\u0100")->equalsIgnoreCase(u"\u0142\u0101"));
 }
 
 TEST(CString, SearchesReportCharacterIndexAndByteOffset) {
