@@ -183,7 +183,9 @@ TEST_P(FlacSourceConversion, ConvertsToTheWantedLayoutAtFullLength) {
         ASSERT_EQ(static_cast<size_t>(size) % frameBytes, 0u);
     const double frames = static_cast<double>(decoded.pcm.size() / frameBytes);
     const double expected = static_cast<double>(total) * wanted.rate / 44100.0;
-    EXPECT_NEAR(frames, expected, 4096.0 * wanted.rate / 44100.0);
+    // The converter's drained tail is part of the stream: without it a resampled file would
+    // come out some filter lengths short.
+    EXPECT_NEAR(frames, expected, 2.0);
 
     // Not silence: the sine and the noise survive the conversion.
     int distinct = 0;
