@@ -10,10 +10,12 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 using namespace tamu;
 
@@ -30,16 +32,38 @@ bool otherThreadCanLock(IMutex& mutex, uint32_t timeout = 0) {
     return locked;
 }
 
+// The lock files of the names this run made, removed when the run ends (by the process that
+// made them, not by a forked child on its way out), so that runs leave no files behind.
+class CLockFileCleanup {
+public:
+    ~CLockFileCleanup() {
+        if (getpid() != m_owner)
+            return;
+        for (const std::string& name : m_names)
+            for (const char* alias : {"", "_y"}) // the alias test's second name
+                std::remove(tamu::posix::CGlobalMutexImpl::getLockFilePath(name + alias).c_str());
+    }
+    void add(const std::string& name) { m_names.push_back(name); }
+
+private:
+    pid_t m_owner = getpid();
+    std::vector<std::string> m_names;
+};
+
 // A name no other test run uses at the same time.
 std::string uniqueName(const char* purpose) {
-    return std::string("tamu-test-") + purpose + "-" + std::to_string(getpid());
+    static CLockFileCleanup cleanup;
+    std::string name = std::string("tamu-test-") + purpose + "-" + std::to_string(getpid());
+    cleanup.add(name);
+    return name;
 }
 
 } // namespace
 
 TEST(MutexThreads, ReentrantLockIsFreeOnlyAfterAsManyUnlocks) {
     P<IMutex> local = getMutexFactory()->createMutex();
-    P<IMutex> global = getMutexFactory()->createGlobalMutex(str("shared-object-test"));
+    P<IMutex> global =
+        getMutexFactory()->createGlobalMutex(stringConv::fromStd(uniqueName("shared-object")));
     for (IMutex* mutex : {local.get(), global.get()}) {
         mutex->lock();
         mutex->lock();
