@@ -74,3 +74,61 @@ TEST_F(Reliability, ConcurrentDecodingAndEncodingMatchTheSingleThreadedResult) {
         EXPECT_EQ(results[static_cast<size_t>(i)].second, expected.second);
     }
 }
+
+namespace {
+
+int openDescriptors() {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        (void)entry;
+        ++count;
+    }
+    return count;
+}
+
+} // namespace
+
+// Whatever way a source or a format ends (refused at open, failing in the middle, closed by its
+// destructor), it gives its file descriptor back.
+TEST_F(Reliability, FailedAndAbandonedWorkLeavesNoDescriptorOpen) {
+    const std::string flac =
+        encodeWithFlac(wavFile("in.wav", 44100, 2, 16, 0.3), "in.flac", "--blocksize=1024");
+    Bytes cut = readBytes(flac);
+    cut.resize(cut.size() / 2);
+    cut[cut.size() - 40] ^= 0xFF;
+    writeBytes(pathOf("cut.flac"), cut);
+    writeBytes(pathOf("text.flac"), Bytes(100, 'x'));
+    const int before = openDescriptors();
+    for (int round = 0; round < 3; ++round) {
+        {
+            P<orxa::common::IAudioSource> source = this->source(pathOf("text.flac"), 44100, 2, 2);
+            EXPECT_THROW(source->open(), orxa::common::COrxaError);
+        }
+        {
+            P<orxa::common::IAudioSource> source = this->source(pathOf("cut.flac"), 48000, 2, 2);
+            source->open();
+            try {
+                decodeAll(*source);
+            } catch (const orxa::common::COrxaError&) {
+            }
+            // Dropped without close: the destructor closes.
+        }
+        {
+            P<orxa::common::IAudioSource> source = this->source(flac, 44100, 2, 2);
+            source->open();
+            source->getNextAudioChunk();
+            source->close();
+            source->open();
+        }
+        {
+            P<orxa::common::IAudioFormat> bad = this->format(pathOf("bad.flac"), 44100, 2, 7);
+            bad->open();
+            EXPECT_FALSE(bad->isOpen());
+            P<orxa::common::IAudioFormat> dropped = this->format(pathOf("out.flac"), 44100, 2, 2);
+            dropped->open();
+            const Bytes pcm(4000, 1);
+            dropped->writeAudioChunk(chunkOf(pcm.data(), pcm.size()));
+        }
+    }
+    EXPECT_EQ(openDescriptors(), before);
+}
