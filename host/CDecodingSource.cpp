@@ -53,6 +53,18 @@ CDecodingSource::~CDecodingSource() {
     }
 }
 
+std::string StreamInfo::md5Hex() const {
+    if (std::all_of(md5.begin(), md5.end(), [](uint8_t byte) { return byte == 0; }))
+        return {};
+    std::string text;
+    char hex[3];
+    for (uint8_t byte : md5) {
+        std::snprintf(hex, sizeof hex, "%02x", byte);
+        text += hex;
+    }
+    return text;
+}
+
 tamu::P<orxa::common::IAudioSource> CDecodingSource::open(orxa::common::IOrxaPlugin& plugin,
                                                           const Layout& layout, bool readPictures) {
     return CJobError::about(m_path, m_openPath, [&] {

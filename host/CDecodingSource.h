@@ -37,6 +37,8 @@ struct StreamInfo {
     std::vector<std::string> tags;
     std::string vendor; // empty when the file has no tag block
     std::array<uint8_t, 16> md5{};
+    // The MD5 in lowercase hex; empty when the header leaves it unset (all zero).
+    std::string md5Hex() const;
     int32_t minBlockSize = 0;
     int32_t maxBlockSize = 0;
     int32_t minFrameSize = 0; // 0 when unknown

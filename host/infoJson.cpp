@@ -15,7 +15,6 @@
 #include "tamu/stringConv.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace orxa::host {
 
@@ -69,15 +68,9 @@ std::string describeFileAsJson(const JobContext& context, const std::string& pat
     document->set("vendor", info.vendor.empty()
                                 ? P<tamu::IVariant>(tamu::make<tamu::CVariantNull>())
                                 : text(info.vendor));
-    const bool unset =
-        std::all_of(info.md5.begin(), info.md5.end(), [](uint8_t b) { return b == 0; });
-    std::string md5;
-    for (uint8_t byte : info.md5) {
-        char hex[3];
-        std::snprintf(hex, sizeof hex, "%02x", byte);
-        md5 += hex;
-    }
-    document->set("md5", unset ? P<tamu::IVariant>(tamu::make<tamu::CVariantNull>()) : text(md5));
+    const std::string md5 = info.md5Hex();
+    document->set("md5",
+                  md5.empty() ? P<tamu::IVariant>(tamu::make<tamu::CVariantNull>()) : text(md5));
     document->set("blockSize", range(info.minBlockSize, info.maxBlockSize));
     document->set("frameSize", range(info.minFrameSize, info.maxFrameSize));
     auto pictures = tamu::make<tamu::CVariantArray>();

@@ -119,18 +119,6 @@ std::string formatDuration(double seconds) {
     return text;
 }
 
-std::string md5Text(const std::array<uint8_t, 16>& md5) {
-    if (std::all_of(md5.begin(), md5.end(), [](uint8_t byte) { return byte == 0; }))
-        return "unset";
-    std::string text;
-    char hex[3];
-    for (uint8_t byte : md5) {
-        std::snprintf(hex, sizeof hex, "%02x", byte);
-        text += hex;
-    }
-    return text;
-}
-
 // "4608 samples", "16 to 4608 samples", or "unknown" when the header leaves both at 0.
 std::string rangeText(int32_t least, int32_t most, const char* unit) {
     if (least == 0 && most == 0)
@@ -439,7 +427,8 @@ std::string describeFile(const JobContext& context, const std::string& path) {
     for (const std::string& tag : info.tags)
         text += "    " + tag + "\n";
     line("vendor", info.vendor.empty() ? "none" : info.vendor);
-    line("MD5", md5Text(info.md5));
+    const std::string md5 = info.md5Hex();
+    line("MD5", md5.empty() ? "unset" : md5);
     line("block size", rangeText(info.minBlockSize, info.maxBlockSize, "samples"));
     line("frame size", rangeText(info.minFrameSize, info.maxFrameSize, "bytes"));
     line("pictures", std::to_string(info.pictures.size()));

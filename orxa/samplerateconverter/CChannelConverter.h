@@ -3,7 +3,9 @@
 #include "orxa/samplerateconverter/CSampleRateConverter.h"
 
 #include <cstdint>
+#include <limits>
 #include <span>
+#include <type_traits>
 
 namespace orxa::samplerateconverter {
 
@@ -23,37 +25,30 @@ public:
     static constexpr double k = 0.70710678118654757;
 
     // Adds `s` into `d`. The cross term pulls the sum back toward the limit instead of
-    // clipping, so the result always fits 16 bits. `attenuate` first scales `s` by k.
-    static void mix(int16_t& d, int16_t s, bool attenuate) {
+    // clipping, so the result always fits the sample's width. `attenuate` first scales `s` by
+    // k. The rule is the same at 16 and at 32 bits, each at its own full scale, with products
+    // twice as wide as the samples.
+    template <class Sample>
+    static void mix(Sample& d, Sample s, bool attenuate) {
+        using Product = std::conditional_t<sizeof(Sample) == 2, int32_t, int64_t>;
+        constexpr Product lowest = -static_cast<Product>(std::numeric_limits<Sample>::min());
+        constexpr Product highest = std::numeric_limits<Sample>::max();
         if (attenuate)
             s = attenuated(s);
-        const int32_t dd = d;
-        const int32_t ss = s;
+        const Product dd = d;
+        const Product ss = s;
         if (ss < 0 && dd < 0)
-            d = static_cast<int16_t>(dd + ss + (dd * ss) / 32768);
+            d = static_cast<Sample>(dd + ss + (dd * ss) / lowest);
         else if (ss > 0 && dd > 0)
-            d = static_cast<int16_t>(dd + ss - (dd * ss) / 32767);
+            d = static_cast<Sample>(dd + ss - (dd * ss) / highest);
         else
-            d = static_cast<int16_t>(dd + ss);
-    }
-    // The same rule at the scale of 32 bits; the products need 64.
-    static void mix(int32_t& d, int32_t s, bool attenuate) {
-        if (attenuate)
-            s = attenuated(s);
-        const int64_t dd = d;
-        const int64_t ss = s;
-        if (ss < 0 && dd < 0)
-            d = static_cast<int32_t>(dd + ss + (dd * ss) / 2147483648LL);
-        else if (ss > 0 && dd > 0)
-            d = static_cast<int32_t>(dd + ss - (dd * ss) / 2147483647LL);
-        else
-            d = static_cast<int32_t>(dd + ss);
+            d = static_cast<Sample>(dd + ss);
     }
     // s times k, truncated toward zero.
-    static int16_t attenuated(int16_t s) {
-        return static_cast<int16_t>(static_cast<int32_t>(s * k));
+    template <class Sample>
+    static Sample attenuated(Sample s) {
+        return static_cast<Sample>(s * k);
     }
-    static int32_t attenuated(int32_t s) { return static_cast<int32_t>(s * k); }
     // `mix` and `mixA` of the mixing rules, as values.
     template <class Sample>
     static Sample mixed(Sample d, Sample s) {

@@ -53,6 +53,41 @@ size_t sizeOf(int32_t count) {
     return static_cast<size_t>(count);
 }
 
+// The bits a converter sample of either width is stored with at `Bytes` bytes.
+template <int Bytes>
+inline uint32_t stored(int16_t s) {
+    return from16Bit<Bytes>(s);
+}
+template <int Bytes>
+inline uint32_t stored(int32_t s) {
+    return rounded<Bytes>(s);
+}
+
+// Both layouts for both widths. 16-bit samples stored at 2 bytes are their own bytes and are
+// copied whole.
+template <bool Planar, class Sample>
+void packAll(std::span<const Sample* const> channels, int32_t frames, int32_t bytesPerSample,
+             uint8_t* out) {
+    if (frames <= 0)
+        return;
+    const size_t count = sizeOf(frames);
+    pcm::withWidth(bytesPerSample, [&](auto width) {
+        constexpr int Bytes = decltype(width)::value;
+        constexpr bool copies = Bytes == 2 && sizeof(Sample) == 2;
+        const auto value = [](Sample s) { return stored<Bytes>(s); };
+        if (copies && (Planar || channels.size() == 1)) {
+            for (const Sample* channel : channels) {
+                std::memcpy(out, channel, count * 2);
+                out += count * 2;
+            }
+        } else if constexpr (Planar) {
+            pcm::packPlanar<Bytes>(channels.data(), channels.size(), count, out, value);
+        } else {
+            pcm::packInterleaved<Bytes>(channels.data(), channels.size(), count, out, value);
+        }
+    });
+}
+
 } // namespace
 
 void widenTo32Bit(const uint8_t* in, int32_t bytesPerSample, int32_t samples, int32_t* out) {
@@ -61,28 +96,6 @@ void widenTo32Bit(const uint8_t* in, int32_t bytesPerSample, int32_t samples, in
     pcm::withWidth(bytesPerSample, [&](auto width) {
         constexpr int Bytes = decltype(width)::value;
         pcm::unpack<Bytes>(in, sizeOf(samples), out, pcm::leftJustified<Bytes>);
-    });
-}
-
-void packInterleaved(std::span<const int32_t* const> channels, int32_t frames,
-                     int32_t bytesPerSample, uint8_t* out) {
-    if (frames <= 0)
-        return;
-    pcm::withWidth(bytesPerSample, [&](auto width) {
-        constexpr int Bytes = decltype(width)::value;
-        pcm::packInterleaved<Bytes>(channels.data(), channels.size(), sizeOf(frames), out,
-                                    rounded<Bytes>);
-    });
-}
-
-void packPlanar(std::span<const int32_t* const> channels, int32_t frames, int32_t bytesPerSample,
-                uint8_t* out) {
-    if (frames <= 0)
-        return;
-    pcm::withWidth(bytesPerSample, [&](auto width) {
-        constexpr int Bytes = decltype(width)::value;
-        pcm::packPlanar<Bytes>(channels.data(), channels.size(), sizeOf(frames), out,
-                               rounded<Bytes>);
     });
 }
 
@@ -100,34 +113,22 @@ void reduceTo16Bit(const uint8_t* in, int32_t bytesPerSample, int32_t samples, i
 
 void packInterleaved(std::span<const int16_t* const> channels, int32_t frames,
                      int32_t bytesPerSample, uint8_t* out) {
-    if (frames <= 0)
-        return;
-    pcm::withWidth(bytesPerSample, [&](auto width) {
-        constexpr int Bytes = decltype(width)::value;
-        if (Bytes == 2 && channels.size() == 1)
-            std::memcpy(out, channels[0], sizeOf(frames) * 2);
-        else
-            pcm::packInterleaved<Bytes>(channels.data(), channels.size(), sizeOf(frames), out,
-                                        from16Bit<Bytes>);
-    });
+    packAll<false>(channels, frames, bytesPerSample, out);
 }
 
 void packPlanar(std::span<const int16_t* const> channels, int32_t frames, int32_t bytesPerSample,
                 uint8_t* out) {
-    if (frames <= 0)
-        return;
-    pcm::withWidth(bytesPerSample, [&](auto width) {
-        constexpr int Bytes = decltype(width)::value;
-        if constexpr (Bytes == 2) {
-            for (const int16_t* channel : channels) {
-                std::memcpy(out, channel, sizeOf(frames) * 2);
-                out += sizeOf(frames) * 2;
-            }
-        } else {
-            pcm::packPlanar<Bytes>(channels.data(), channels.size(), sizeOf(frames), out,
-                                   from16Bit<Bytes>);
-        }
-    });
+    packAll<true>(channels, frames, bytesPerSample, out);
+}
+
+void packInterleaved(std::span<const int32_t* const> channels, int32_t frames,
+                     int32_t bytesPerSample, uint8_t* out) {
+    packAll<false>(channels, frames, bytesPerSample, out);
+}
+
+void packPlanar(std::span<const int32_t* const> channels, int32_t frames, int32_t bytesPerSample,
+                uint8_t* out) {
+    packAll<true>(channels, frames, bytesPerSample, out);
 }
 
 } // namespace orxa::samplerateconverter

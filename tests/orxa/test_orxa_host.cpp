@@ -1,5 +1,5 @@
 // End-to-end: the built orxa-host against the reference flac and sox tools.
-#include "toolRunner.h"
+#include "hostToolTest.h"
 
 #include "tamu/CJsonParser.h"
 #include "tamu/CVariantArray.h"
@@ -24,24 +24,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string host = quote((fs::path(ORXA_PLUGIN_PATH).parent_path() / "orxa-host").string());
 const std::string samplePath = ORXA_SOURCE_DIR "/samples/orxa-demo.flac";
 const std::string sample = quote(samplePath);
-// A tool that hangs fails its test instead of stalling the run.
-const std::string limit = "timeout -k 5 60 ";
 
-class OrxaHost : public ::testing::Test {
+class OrxaHost : public toolrunner::HostToolTest {
 protected:
-    Result tool(const std::string& arguments) const {
-        return dir.run(limit + host + " " + arguments);
-    }
-
-    Result ok(const std::string& arguments) const {
-        Result result = tool(arguments);
-        EXPECT_EQ(result.status, 0) << arguments << "\n" << result.err;
-        return result;
-    }
-
     void reference(const std::string& command) const {
         Result result = dir.run(command);
         ASSERT_EQ(result.status, 0) << command << "\n" << result.err;
@@ -81,8 +68,6 @@ protected:
         Result result = dir.run("metaflac --show-" + what + " " + quote(file));
         return result.out.substr(0, result.out.find('\n'));
     }
-
-    ScratchDir dir;
 };
 
 TEST_F(OrxaHost, InfoShowsTheFilesOwnLayoutDurationAndTags) {
@@ -317,7 +302,7 @@ TEST_F(OrxaHost, LongJobsShowProgressOnATerminalAndEndCleanlyWhenInterrupted) {
     // script gives the tool a terminal; a reader that waits keeps the job going for over a
     // second, so the bar comes, and it is wiped at the end.
     std::string slowReader = " -t raw long.flac -o - | (sleep 1.5; cat >/dev/null)";
-    Result shown = dir.run("script -qec " + quote(host + " decode" + slowReader) + " /dev/null");
+    Result shown = dir.run("script -qec " + quote(host() + " decode" + slowReader) + " /dev/null");
     ASSERT_EQ(shown.status, 0) << shown.out;
     EXPECT_NE(shown.out.find("x realtime"), std::string::npos) << shown.out;
     // The running file by name, its share done and the time left.
@@ -327,7 +312,8 @@ TEST_F(OrxaHost, LongJobsShowProgressOnATerminalAndEndCleanlyWhenInterrupted) {
     EXPECT_NE(shown.out.find("\r\033[K"), std::string::npos);
     EXPECT_NE(shown.out.find("long.flac -> -: 30.00 s of audio"), std::string::npos);
 
-    Result quiet = dir.run("script -qec " + quote(host + " -q decode" + slowReader) + " /dev/null");
+    Result quiet =
+        dir.run("script -qec " + quote(host() + " -q decode" + slowReader) + " /dev/null");
     ASSERT_EQ(quiet.status, 0) << quiet.out;
     EXPECT_EQ(quiet.out, "");
 
@@ -340,7 +326,7 @@ TEST_F(OrxaHost, LongJobsShowProgressOnATerminalAndEndCleanlyWhenInterrupted) {
         inputs += " " + name;
     }
     fs::create_directory(dir / "out");
-    Result interrupted = dir.run("timeout --preserve-status -s INT 1 " + host +
+    Result interrupted = dir.run("timeout --preserve-status -s INT 1 " + host() +
                                  " -q transcode --rate 48000 --jobs 1 -d out" + inputs);
     EXPECT_EQ(interrupted.status, 130);
     EXPECT_NE(interrupted.err.find(": interrupted\n"), std::string::npos) << interrupted.err;
@@ -496,7 +482,7 @@ TEST_F(OrxaHost, OutputsAreRefusedBeforeAnyWork) {
     ok("-q decode -f a.flac");
     EXPECT_EQ(fs::status(dir / "a.wav").permissions(), fs::perms(0640));
     EXPECT_GT(fs::file_size(dir / "a.wav"), 700000u);
-    reference("umask 027 && " + host + " -q decode a.flac -o new.wav");
+    reference("umask 027 && " + host() + " -q decode a.flac -o new.wav");
     EXPECT_EQ(fs::status(dir / "new.wav").permissions(), fs::perms(0640));
 }
 
@@ -508,7 +494,7 @@ TEST_F(OrxaHost, SpecialOutputsAndNamesAreTakenAsTheyAre) {
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
 
     reference("mkfifo pipe.raw");
-    reference("{ cat pipe.raw > fromfifo & } && " + limit + host + " -q decode -t raw " + sample +
+    reference("{ cat pipe.raw > fromfifo & } && " + limitedHost() + " -q decode -t raw " + sample +
               " -o pipe.raw && wait");
     EXPECT_TRUE(readFile(dir / "fromfifo") == expected);
 
@@ -545,7 +531,7 @@ TEST_F(OrxaHost, SpecialOutputsAndNamesAreTakenAsTheyAre) {
     }
 
     // A reader that goes away ends the tool at once and without a word.
-    Result closed = dir.run("{ " + host + " decode -t raw " + sample +
+    Result closed = dir.run("{ " + host() + " decode -t raw " + sample +
                             " -o -; echo $? > status; } | head -c 100 > /dev/null");
     EXPECT_EQ(readFile(dir / "status"), "141\n");
     EXPECT_EQ(closed.err, "");
@@ -569,7 +555,7 @@ TEST_F(OrxaHost, ReportsEachFileAndSumsUpABatch) {
 TEST_F(OrxaHost, TerminationEndsAToolBlockedOnAFullPipe) {
     makeWav("long", 16, 2, 44100, 20.0, "-0");
     Result result =
-        dir.run("{ " + host +
+        dir.run("{ " + host() +
                 " decode -t raw long.flac -o - & echo $! > pid; wait $!; echo $? > status; }"
                 " | sleep 6 & sleep 1; kill -TERM $(cat pid); start=$(date +%s%N);"
                 " while kill -0 $(cat pid) 2>/dev/null; do sleep 0.02; done;"

@@ -1,6 +1,6 @@
 // End-to-end: tags, pictures and encoder settings through the built orxa-host, read back by
 // metaflac, flac and libsndfile's own chunks.
-#include "toolRunner.h"
+#include "hostToolTest.h"
 
 #include <gtest/gtest.h>
 
@@ -20,9 +20,6 @@ using toolrunner::writeFile;
 namespace {
 
 namespace fs = std::filesystem;
-
-const std::string host = quote((fs::path(ORXA_PLUGIN_PATH).parent_path() / "orxa-host").string());
-const std::string limit = "timeout -k 5 120 ";
 
 std::string bigEndian(uint32_t value, int size) {
     std::string bytes;
@@ -113,17 +110,10 @@ std::string withInfo(const std::string& wav,
     return out.replace(4, 4, littleEndian(static_cast<uint32_t>(out.size() - 8), 4));
 }
 
-class OrxaHostTags : public ::testing::Test {
+class OrxaHostTags : public toolrunner::HostToolTest {
 protected:
-    Result tool(const std::string& arguments) const {
-        return dir.run(limit + host + " " + arguments);
-    }
-
-    Result ok(const std::string& arguments) const {
-        Result result = tool(arguments);
-        EXPECT_EQ(result.status, 0) << arguments << "\n" << result.err;
-        return result;
-    }
+    // Long transcodes of a 100 kB tag and pictures under the sanitizers need more time.
+    OrxaHostTags() : HostToolTest(120) {}
 
     std::string reference(const std::string& command) const {
         Result result = dir.run(command);
@@ -168,8 +158,6 @@ protected:
         reference("sox -n -r 44100 -b 16 -c 2 " + quote(wav) + " synth " + std::to_string(seconds) +
                   " pluck C3 pluck E4 pluck G3 pluck B4 remix 1,3 2,4 tremolo 3 40 vol 0.8");
     }
-
-    ScratchDir dir;
 };
 
 } // namespace
