@@ -1,6 +1,5 @@
 #include "CDecodingSource.h"
 
-#include "CHostLog.h"
 #include "CInputFile.h"
 #include "CJobError.h"
 #include "fileLocation.h"
@@ -88,7 +87,6 @@ tamu::P<orxa::common::IAudioSource> CDecodingSource::open(orxa::common::IOrxaPlu
                     tamu::tryInterfaceCast<orxa::common::IAudioStreamInfo>(made))
                 info->setPictureReading(true);
         }
-        CHostLog::takeThreadFailure();
         source->open();
         return source;
     });
@@ -133,6 +131,14 @@ Layout CDecodingSource::resolve(const Layout& wanted) const {
                   wanted.bytesPerSample ? wanted.bytesPerSample : own.bytesPerSample};
 }
 
+void CDecodingSource::throwReadFailure() const {
+    if (!m_integrity)
+        return;
+    if (tamu::P<tamu::IString> failure = m_integrity->getReadFailure())
+        throw CJobError(
+            m_path, CJobError::naming(tamu::stringConv::toStdString(*failure), m_openPath, m_path));
+}
+
 void CDecodingSource::restrictTo(const Span& span) {
     m_span = span;
     m_remaining = span.framesAt(m_info.sampleRate, m_layout.sampleRate);
@@ -140,9 +146,7 @@ void CDecodingSource::restrictTo(const Span& span) {
         return;
     CJobError::about(m_path, m_openPath, [&] {
         m_source->skipTo(static_cast<double>(span.first) / m_info.sampleRate);
-        std::string failure = CHostLog::takeThreadFailure();
-        if (!failure.empty())
-            throw CJobError(m_path, CJobError::naming(failure, m_openPath, m_path));
+        throwReadFailure();
     });
 }
 
@@ -156,9 +160,7 @@ tamu::P<orxa::audio::IAudioChunk> CDecodingSource::next() {
         } catch (const orxa::common::COrxaEOFError&) {
             // The source's other way of telling the end.
         }
-        std::string failure = CHostLog::takeThreadFailure();
-        if (!failure.empty())
-            throw CJobError(m_path, CJobError::naming(failure, m_openPath, m_path));
+        throwReadFailure();
         if (!chunk)
             return chunk;
         int64_t frames = chunk->getSize() / m_layout.frameBytes();

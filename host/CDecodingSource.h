@@ -82,6 +82,9 @@ private:
                                              const Layout& layout, bool readPictures);
     void readInfo();
     Layout resolve(const Layout& wanted) const;
+    // Fails the job with the stream's own reason once a read of the file failed: the decoder's
+    // error that follows names only libFLAC's status.
+    void throwReadFailure() const;
 
     std::string m_path;
     std::string m_openPath;

@@ -8,8 +8,8 @@
 namespace orxa::host {
 
 // The tool's log for the plug-in. With `verbose` every line goes to standard error with its host
-// level; without, nothing is printed. Either way the failures that the plug-in's workers only
-// log (they do not throw them) are kept per thread, so the job running on that thread can fail.
+// level; without, nothing is printed. The tool learns of failures through the workers'
+// optional interfaces (IStreamIntegrity, IFormatStatus), never from these lines.
 class CHostLog : public tamu::CObject, public virtual orxa::common::IHostLog {
 public:
     explicit CHostLog(bool verbose);
@@ -20,11 +20,6 @@ public:
     void log(int32_t level, const tamu::P<tamu::IString>& message) override;
     void logEntry(const tamu::P<tamu::IString>& channel,
                   const tamu::CException& exception) override;
-
-    // The first failure logged on the calling thread since the last call, or "" (and forgets it).
-    static std::string takeThreadFailure();
-    // Whether a worker's log line tells of a failure it did not throw.
-    static bool isFailureLine(const std::string& line);
 
 private:
     bool m_verbose;

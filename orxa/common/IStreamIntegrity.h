@@ -1,8 +1,13 @@
 #pragma once
 
 #include "tamu/IBase.h"
+#include "tamu/P.h"
 
 #include <cstdint>
+
+namespace tamu {
+class IString;
+}
 
 namespace orxa::common {
 
@@ -47,6 +52,10 @@ public:
     // The whole stream reached its end with the header's total, without a lost-sync, CRC or
     // header-mismatch event, and the MD5 matched where it was checked.
     virtual bool isIntact() = 0;
+    // The log line of the first read of the file's stream that failed since open: the stream's
+    // own reason, which the decoder error that follows (libFLAC was told to abort) cannot name.
+    // Null while no read has failed.
+    virtual tamu::P<tamu::IString> getReadFailure() = 0;
 };
 
 } // namespace orxa::common

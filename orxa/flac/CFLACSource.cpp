@@ -187,6 +187,7 @@ void CFLACSource::forgetFile() {
     m_streamInfoBlocks = 0;
     m_streamInfoDamage = nullptr;
     m_md5IsZero = true;
+    m_readFailure = nullptr;
     m_lostSyncCount = 0;
     m_crcMismatchCount = 0;
     m_headerMismatchCount = 0;
@@ -631,7 +632,11 @@ bool CFLACSource::isIntact() {
     settleEnd();
     return m_streamEnded && !m_seeked && !m_endedEarly && m_lostSyncCount == 0 &&
            m_crcMismatchCount == 0 && m_headerMismatchCount == 0 && m_lostSamples == 0 &&
-           m_md5Result != EMD5Result::mismatched;
+           !m_readFailure && m_md5Result != EMD5Result::mismatched;
+}
+
+tamu::P<tamu::IString> CFLACSource::getReadFailure() {
+    return m_readFailure;
 }
 
 const char* CFLACSource::streamInfoDamage(const FLAC__StreamMetadata_StreamInfo& info) {
@@ -691,9 +696,13 @@ FLAC__StreamDecoderReadStatus CFLACSource::readBytes(FLAC__byte* buffer, size_t*
         },
         [&](const CallbackFailure& failure) {
             *bytes = 0;
-            if (failure.message)
-                log(hostLevelProgress,
-                    tamu::formatString("CFLACSource: trying to read (%s)", failure.message));
+            if (!failure.message)
+                return;
+            tamu::P<tamu::IString> line =
+                tamu::formatString("CFLACSource: trying to read (%s)", failure.message);
+            if (!m_readFailure)
+                m_readFailure = line;
+            log(hostLevelProgress, line);
         });
 }
 

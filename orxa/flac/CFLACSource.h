@@ -100,6 +100,7 @@ public:
     bool isEndedEarly() override;
     EMD5Result getMD5Result() override;
     bool isIntact() override;
+    tamu::P<tamu::IString> getReadFailure() override;
 
 private:
     // closed until an open succeeds, failed when one threw; at end once the decoder has no
@@ -198,6 +199,7 @@ private:
     int32_t m_streamInfoBlocks = 0;
     const char* m_streamInfoDamage = nullptr;
     bool m_md5IsZero = true;
+    tamu::P<tamu::IString> m_readFailure;
     int32_t m_lostSyncCount = 0;
     int32_t m_crcMismatchCount = 0;
     int32_t m_headerMismatchCount = 0;

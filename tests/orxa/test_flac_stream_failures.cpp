@@ -142,11 +142,25 @@ TEST_F(FlacStreamFailures, ReadFailureIsLoggedAndStopsTheDecoder) {
                   std::string::npos);
     }
     EXPECT_EQ(countLines(2, "CFLACSource: trying to read (the medium went away)"), 1);
+    // The report names the stream's reason, which the decoder's error cannot.
+    ASSERT_TRUE(source->getReadFailure());
+    EXPECT_EQ(tamu::stringConv::toStdString(*source->getReadFailure()),
+              "CFLACSource: trying to read (the medium went away)");
+    EXPECT_FALSE(source->isIntact());
     // It fails the same way when asked again, without looping.
     EXPECT_THROW(source->getNextAudioChunk(), COrxaError);
     EXPECT_FALSE(source->isAtEnd());
     source->close();
     EXPECT_EQ(countLines(2, "CFLACSource: failing:in.flac closed"), 1);
+
+    // Opened again on a sound stream, the old failure is forgotten.
+    m_factory->failure = Failure::none;
+    source->open();
+    while (source->getNextAudioChunk())
+        ++chunks;
+    EXPECT_FALSE(source->getReadFailure());
+    EXPECT_TRUE(source->isIntact());
+    source->close();
 }
 
 TEST_F(FlacStreamFailures, SeekAndTellFailuresAreLoggedAsTheirHandlersDo) {
