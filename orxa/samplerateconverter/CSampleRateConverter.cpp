@@ -60,75 +60,11 @@ CSampleRateConverter::CSampleRateConverter(int32_t sourceSampleRate, int32_t sou
     if (!m_memoryManager)
         m_memoryManager = tamu::make<tamu::CMemoryManager>(30);
 
-    // The order decides ties: the first converter that fits a call serves it.
-    m_channelConverters.reserve(67);
-    m_channelConverters.push_back(tamu::make<CMonoToMonoConverter>());
-    m_channelConverters.push_back(tamu::make<CMonoToStereoConverter>());
-    m_channelConverters.push_back(tamu::make<CMonoTo3ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<CMonoTo6ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<CStereoToMonoConverter>());
-    m_channelConverters.push_back(tamu::make<CStereoToStereoConverter>());
-    m_channelConverters.push_back(tamu::make<CStereoTo3ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<CStereoTo6ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C3ChannelToMonoConverter>());
-    m_channelConverters.push_back(tamu::make<C3ChannelToStereoConverter>());
-    m_channelConverters.push_back(tamu::make<C3ChannelTo3ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C3ChannelTo6ChannelConverterAcmod4>());
-    m_channelConverters.push_back(tamu::make<C3ChannelTo6ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C4ChannelToStereoConverterAcmod5>());
-    m_channelConverters.push_back(tamu::make<C4ChannelToStereoConverter>());
-    m_channelConverters.push_back(tamu::make<C4ChannelTo4ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C4ChannelTo6ChannelConverterAcmod6>());
-    m_channelConverters.push_back(tamu::make<C4ChannelTo6ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C5ChannelToStereoConverter>());
-    m_channelConverters.push_back(tamu::make<C5ChannelTo5ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C5ChannelTo6Converter>());
-    m_channelConverters.push_back(tamu::make<C6ChannelToMonoConverter>());
-    m_channelConverters.push_back(tamu::make<C6ChannelToStereoConverter>());
-    m_channelConverters.push_back(tamu::make<C6ChannelTo3ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C6ChannelTo6ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C8ChannelToStereoConverter>());
-    m_channelConverters.push_back(tamu::make<C8ChannelTo6ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<CMonoTo4ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<CMonoTo5ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<CMonoTo7ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<CMonoTo8ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<CStereoTo4ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<CStereoTo5ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<CStereoTo7ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<CStereoTo8ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C3ChannelTo4ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C3ChannelTo5ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C3ChannelTo7ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C3ChannelTo8ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C4ChannelToMonoConverter>());
-    m_channelConverters.push_back(tamu::make<C4ChannelTo3ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C4ChannelTo5ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C4ChannelTo7ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C4ChannelTo8ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C5ChannelToMonoConverter>());
-    m_channelConverters.push_back(tamu::make<C5ChannelTo3ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C5ChannelTo4ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C5ChannelTo7ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C5ChannelTo8ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C6ChannelTo4ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C6ChannelTo5ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C6ChannelTo7ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C6ChannelTo8ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C7ChannelToMonoConverter>());
-    m_channelConverters.push_back(tamu::make<C7ChannelToStereoConverter>());
-    m_channelConverters.push_back(tamu::make<C7ChannelTo3ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C7ChannelTo4ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C7ChannelTo5ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C7ChannelTo6ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C7ChannelTo7ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C7ChannelTo8ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C8ChannelToMonoConverter>());
-    m_channelConverters.push_back(tamu::make<C8ChannelTo3ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C8ChannelTo4ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C8ChannelTo5ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C8ChannelTo7ChannelConverter>());
-    m_channelConverters.push_back(tamu::make<C8ChannelTo8ChannelConverter>());
+        // The order decides ties: the first converter that fits a call serves it.
+#define ORXA_CREATE_CHANNEL_CONVERTER(Name, ...) m_channelConverters.push_back(tamu::make<Name>());
+    ORXA_RULE_CHANNEL_CONVERTERS(ORXA_CREATE_CHANNEL_CONVERTER)
+    ORXA_LAYOUT_MIX_CHANNEL_CONVERTERS(ORXA_CREATE_CHANNEL_CONVERTER)
+#undef ORXA_CREATE_CHANNEL_CONVERTER
 
     const auto sources = static_cast<std::size_t>(std::max(sourceChannels, 0));
     const auto targets = static_cast<std::size_t>(std::max(targetChannels, 0));

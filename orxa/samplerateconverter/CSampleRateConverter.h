@@ -1,6 +1,7 @@
 #pragma once
 
 #include "orxa/samplerateconverter/CChannelResampler.h"
+#include "orxa/samplerateconverter/channelConverterTable.h"
 #include "tamu/CObject.h"
 #include "tamu/P.h"
 
@@ -30,75 +31,12 @@ namespace orxa::samplerateconverter {
 class CSampleRateConverter : public tamu::CObject {
 public:
     class CChannelConverter;
-    class CMonoToMonoConverter;
-    class CMonoToStereoConverter;
-    class CMonoTo3ChannelConverter;
-    class CMonoTo6ChannelConverter;
-    class CStereoToMonoConverter;
-    class CStereoToStereoConverter;
-    class CStereoTo3ChannelConverter;
-    class CStereoTo6ChannelConverter;
-    class C3ChannelToMonoConverter;
-    class C3ChannelToStereoConverter;
-    class C3ChannelTo3ChannelConverter;
-    class C3ChannelTo6ChannelConverterAcmod4;
-    class C3ChannelTo6ChannelConverter;
-    class C4ChannelToStereoConverterAcmod5;
-    class C4ChannelToStereoConverter;
-    class C4ChannelTo4ChannelConverter;
-    class C4ChannelTo6ChannelConverterAcmod6;
-    class C4ChannelTo6ChannelConverter;
-    class C5ChannelToStereoConverter;
-    class C5ChannelTo5ChannelConverter;
-    class C5ChannelTo6Converter;
-    class C6ChannelToMonoConverter;
-    class C6ChannelToStereoConverter;
-    class C6ChannelTo3ChannelConverter;
-    class C6ChannelTo6ChannelConverter;
-    class C8ChannelToStereoConverter;
-    class C8ChannelTo6ChannelConverter;
+#define ORXA_NEST_CHANNEL_CONVERTER(Name, ...) class Name;
+    ORXA_RULE_CHANNEL_CONVERTERS(ORXA_NEST_CHANNEL_CONVERTER)
     // The pairs of channel counts the classes above leave out.
     class CLayoutMixConverter;
-    class CMonoTo4ChannelConverter;
-    class CMonoTo5ChannelConverter;
-    class CMonoTo7ChannelConverter;
-    class CMonoTo8ChannelConverter;
-    class CStereoTo4ChannelConverter;
-    class CStereoTo5ChannelConverter;
-    class CStereoTo7ChannelConverter;
-    class CStereoTo8ChannelConverter;
-    class C3ChannelTo4ChannelConverter;
-    class C3ChannelTo5ChannelConverter;
-    class C3ChannelTo7ChannelConverter;
-    class C3ChannelTo8ChannelConverter;
-    class C4ChannelToMonoConverter;
-    class C4ChannelTo3ChannelConverter;
-    class C4ChannelTo5ChannelConverter;
-    class C4ChannelTo7ChannelConverter;
-    class C4ChannelTo8ChannelConverter;
-    class C5ChannelToMonoConverter;
-    class C5ChannelTo3ChannelConverter;
-    class C5ChannelTo4ChannelConverter;
-    class C5ChannelTo7ChannelConverter;
-    class C5ChannelTo8ChannelConverter;
-    class C6ChannelTo4ChannelConverter;
-    class C6ChannelTo5ChannelConverter;
-    class C6ChannelTo7ChannelConverter;
-    class C6ChannelTo8ChannelConverter;
-    class C7ChannelToMonoConverter;
-    class C7ChannelToStereoConverter;
-    class C7ChannelTo3ChannelConverter;
-    class C7ChannelTo4ChannelConverter;
-    class C7ChannelTo5ChannelConverter;
-    class C7ChannelTo6ChannelConverter;
-    class C7ChannelTo7ChannelConverter;
-    class C7ChannelTo8ChannelConverter;
-    class C8ChannelToMonoConverter;
-    class C8ChannelTo3ChannelConverter;
-    class C8ChannelTo4ChannelConverter;
-    class C8ChannelTo5ChannelConverter;
-    class C8ChannelTo7ChannelConverter;
-    class C8ChannelTo8ChannelConverter;
+    ORXA_LAYOUT_MIX_CHANNEL_CONVERTERS(ORXA_NEST_CHANNEL_CONVERTER)
+#undef ORXA_NEST_CHANNEL_CONVERTER
 
     // The output samples per channel one call hands out in the most: more only when the input
     // of one call yields more at the rate ratio, so that pending input never piles up.
@@ -113,7 +51,9 @@ public:
     ~CSampleRateConverter() override;
 
     // Whether the converter works on 32-bit samples.
-    bool isWide() const { return m_wide; }
+    bool isWide() const {
+        return m_wide;
+    }
 
     // Converts `size` bytes of interleaved frames. `acmod` picks among channel converters for
     // the same channel counts; -1 asks for none in particular. No input (null or too short for

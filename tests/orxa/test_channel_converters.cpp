@@ -1,9 +1,14 @@
 #include "orxa/samplerateconverter/CSampleRateConverter.h"
+#include "orxa/samplerateconverter/channelConverterTable.h"
 #include "orxa/samplerateconverter/channelConverters.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
+#include <regex>
+#include <string>
+#include <tuple>
 #include <typeindex>
 #include <vector>
 
@@ -24,89 +29,92 @@ int16_t refMix(int16_t d, int16_t s, bool attenuate) {
         return static_cast<int16_t>(dd + ss - (dd * ss) / 32767);
     return static_cast<int16_t>(dd + ss);
 }
-// Every converter, in the order that decides ties, with what it writes to each target channel:
-// "-" is silence, otherwise source channels mixed left to right, "a" after one that is
-// attenuated (the first term alone is scaled, later ones are mixed in scaled).
-struct Row {
+// Every converter the sample-rate converter makes, in the order it makes them.
+struct Entry {
     std::type_index type;
+    std::string name;
     int sources, targets, acmod;
-    std::vector<const char*> rule;
 };
-const std::vector<Row> rows = {
-    {typeid(CC::CMonoToMonoConverter), 1, 1, -1, {"0"}},
-    {typeid(CC::CMonoToStereoConverter), 1, 2, -1, {"0", "0"}},
-    {typeid(CC::CMonoTo3ChannelConverter), 1, 3, -1, {"-", "-", "0"}},
-    {typeid(CC::CMonoTo6ChannelConverter), 1, 6, -1, {"-", "-", "0", "-", "-", "-"}},
-    {typeid(CC::CStereoToMonoConverter), 2, 1, -1, {"01"}},
-    {typeid(CC::CStereoToStereoConverter), 2, 2, -1, {"0", "1"}},
-    {typeid(CC::CStereoTo3ChannelConverter), 2, 3, -1, {"0", "1", "-"}},
-    {typeid(CC::CStereoTo6ChannelConverter), 2, 6, -1, {"0", "1", "-", "-", "-", "-"}},
-    {typeid(CC::C3ChannelToMonoConverter), 3, 1, -1, {"201"}},
-    {typeid(CC::C3ChannelToStereoConverter), 3, 2, -1, {"2a0", "2a1"}},
-    {typeid(CC::C3ChannelTo3ChannelConverter), 3, 3, -1, {"0", "1", "2"}},
-    {typeid(CC::C3ChannelTo6ChannelConverterAcmod4), 3, 6, 4, {"0", "1", "-", "-", "2", "2"}},
-    {typeid(CC::C3ChannelTo6ChannelConverter), 3, 6, -1, {"0", "1", "2", "-", "-", "-"}},
-    {typeid(CC::C4ChannelToStereoConverterAcmod5), 4, 2, 5, {"02a3a", "12a3a"}},
-    {typeid(CC::C4ChannelToStereoConverter), 4, 2, -1, {"02a", "13a"}},
-    {typeid(CC::C4ChannelTo4ChannelConverter), 4, 4, -1, {"0", "1", "2", "3"}},
-    {typeid(CC::C4ChannelTo6ChannelConverterAcmod6), 4, 6, -1, {"0", "1", "-", "-", "2", "3"}},
-    {typeid(CC::C4ChannelTo6ChannelConverter), 4, 6, 5, {"0", "1", "2", "-", "3", "3"}},
-    {typeid(CC::C5ChannelToStereoConverter), 5, 2, -1, {"02a3a", "12a4a"}},
-    {typeid(CC::C5ChannelTo5ChannelConverter), 5, 5, -1, {"0", "1", "2", "3", "4"}},
-    {typeid(CC::C5ChannelTo6Converter), 5, 6, -1, {"0", "1", "2", "-", "3", "4"}},
-    {typeid(CC::C6ChannelToMonoConverter), 6, 1, -1, {"20134"}},
-    {typeid(CC::C6ChannelToStereoConverter), 6, 2, -1, {"02a4a", "12a5a"}},
-    {typeid(CC::C6ChannelTo3ChannelConverter), 6, 3, -1, {"03a", "14a", "2"}},
-    {typeid(CC::C6ChannelTo6ChannelConverter), 6, 6, -1, {"0", "1", "2", "3", "4", "5"}},
-    {typeid(CC::C8ChannelToStereoConverter), 8, 2, -1, {"02a4a", "12a5a"}},
-    {typeid(CC::C8ChannelTo6ChannelConverter), 8, 6, -1, {"0", "1", "2", "3", "46a", "57a"}},
-    // The pairs the described table leaves out: a channel of the target's own role is copied
-    // first, then the centre and the surrounds fold into the nearest channels with mixA (into
-    // mono the fronts count in full), the LFE drops out, and new channels are silent.
-    {typeid(CC::CMonoTo4ChannelConverter), 1, 4, -1, {"0", "0", "-", "-"}},
-    {typeid(CC::CMonoTo5ChannelConverter), 1, 5, -1, {"-", "-", "0", "-", "-"}},
-    {typeid(CC::CMonoTo7ChannelConverter), 1, 7, -1, {"-", "-", "0", "-", "-", "-", "-"}},
-    {typeid(CC::CMonoTo8ChannelConverter), 1, 8, -1, {"-", "-", "0", "-", "-", "-", "-", "-"}},
-    {typeid(CC::CStereoTo4ChannelConverter), 2, 4, -1, {"0", "1", "-", "-"}},
-    {typeid(CC::CStereoTo5ChannelConverter), 2, 5, -1, {"0", "1", "-", "-", "-"}},
-    {typeid(CC::CStereoTo7ChannelConverter), 2, 7, -1, {"0", "1", "-", "-", "-", "-", "-"}},
-    {typeid(CC::CStereoTo8ChannelConverter), 2, 8, -1, {"0", "1", "-", "-", "-", "-", "-", "-"}},
-    {typeid(CC::C3ChannelTo4ChannelConverter), 3, 4, -1, {"02a", "12a", "-", "-"}},
-    {typeid(CC::C3ChannelTo5ChannelConverter), 3, 5, -1, {"0", "1", "2", "-", "-"}},
-    {typeid(CC::C3ChannelTo7ChannelConverter), 3, 7, -1, {"0", "1", "2", "-", "-", "-", "-"}},
-    {typeid(CC::C3ChannelTo8ChannelConverter), 3, 8, -1, {"0", "1", "2", "-", "-", "-", "-", "-"}},
-    {typeid(CC::C4ChannelToMonoConverter), 4, 1, -1, {"012a3a"}},
-    {typeid(CC::C4ChannelTo3ChannelConverter), 4, 3, -1, {"02a", "13a", "-"}},
-    {typeid(CC::C4ChannelTo5ChannelConverter), 4, 5, -1, {"0", "1", "-", "2", "3"}},
-    {typeid(CC::C4ChannelTo7ChannelConverter), 4, 7, -1, {"0", "1", "-", "-", "-", "2", "3"}},
-    {typeid(CC::C4ChannelTo8ChannelConverter), 4, 8, -1, {"0", "1", "-", "-", "2", "3", "-", "-"}},
-    {typeid(CC::C5ChannelToMonoConverter), 5, 1, -1, {"2013a4a"}},
-    {typeid(CC::C5ChannelTo3ChannelConverter), 5, 3, -1, {"03a", "14a", "2"}},
-    {typeid(CC::C5ChannelTo4ChannelConverter), 5, 4, -1, {"02a", "12a", "3", "4"}},
-    {typeid(CC::C5ChannelTo7ChannelConverter), 5, 7, -1, {"0", "1", "2", "-", "-", "3", "4"}},
-    {typeid(CC::C5ChannelTo8ChannelConverter), 5, 8, -1, {"0", "1", "2", "-", "3", "4", "-", "-"}},
-    {typeid(CC::C6ChannelTo4ChannelConverter), 6, 4, -1, {"02a", "12a", "4", "5"}},
-    {typeid(CC::C6ChannelTo5ChannelConverter), 6, 5, -1, {"0", "1", "2", "4", "5"}},
-    {typeid(CC::C6ChannelTo7ChannelConverter), 6, 7, -1, {"0", "1", "2", "3", "-", "4", "5"}},
-    {typeid(CC::C6ChannelTo8ChannelConverter), 6, 8, -1, {"0", "1", "2", "3", "4", "5", "-", "-"}},
-    {typeid(CC::C7ChannelToMonoConverter), 7, 1, -1, {"2014a5a6a"}},
-    {typeid(CC::C7ChannelToStereoConverter), 7, 2, -1, {"02a4a5a", "12a4a6a"}},
-    {typeid(CC::C7ChannelTo3ChannelConverter), 7, 3, -1, {"04a5a", "14a6a", "2"}},
-    {typeid(CC::C7ChannelTo4ChannelConverter), 7, 4, -1, {"02a", "12a", "54a", "64a"}},
-    {typeid(CC::C7ChannelTo5ChannelConverter), 7, 5, -1, {"0", "1", "2", "54a", "64a"}},
-    {typeid(CC::C7ChannelTo6ChannelConverter), 7, 6, -1, {"0", "1", "2", "3", "54a", "64a"}},
-    {typeid(CC::C7ChannelTo7ChannelConverter), 7, 7, -1, {"0", "1", "2", "3", "4", "5", "6"}},
-    {typeid(CC::C7ChannelTo8ChannelConverter),
-     7,
-     8,
-     -1,
-     {"0", "1", "2", "3", "5", "6", "4a", "4a"}},
-    {typeid(CC::C8ChannelToMonoConverter), 8, 1, -1, {"2014a5a6a7a"}},
-    {typeid(CC::C8ChannelTo3ChannelConverter), 8, 3, -1, {"04a6a", "15a7a", "2"}},
-    {typeid(CC::C8ChannelTo4ChannelConverter), 8, 4, -1, {"02a", "12a", "46a", "57a"}},
-    {typeid(CC::C8ChannelTo5ChannelConverter), 8, 5, -1, {"0", "1", "2", "46a", "57a"}},
-    {typeid(CC::C8ChannelTo7ChannelConverter), 8, 7, -1, {"0", "1", "2", "3", "-", "46a", "57a"}},
-    {typeid(CC::C8ChannelTo8ChannelConverter), 8, 8, -1, {"0", "1", "2", "3", "4", "5", "6", "7"}},
+#define ORXA_RULE_ENTRY(Name, sources, targets, acmod)                                             \
+    {typeid(CC::Name), #Name, sources, targets, acmod},
+#define ORXA_MIX_ENTRY(Name, sources, targets) {typeid(CC::Name), #Name, sources, targets, -1},
+const std::vector<Entry> catalogue = {ORXA_RULE_CHANNEL_CONVERTERS(ORXA_RULE_ENTRY)
+                                          ORXA_LAYOUT_MIX_CHANNEL_CONVERTERS(ORXA_MIX_ENTRY)};
+#undef ORXA_RULE_ENTRY
+#undef ORXA_MIX_ENTRY
+
+// What each pair of layouts writes to each target channel, by (sources, targets, acmod): "-" is
+// silence, otherwise source channels mixed left to right, "a" after one that is attenuated (the
+// first term alone is scaled, later ones are mixed in scaled).
+using Key = std::tuple<int, int, int>;
+const std::map<Key, std::vector<const char*>> rules = {
+    {{1, 1, -1}, {"0"}},
+    {{1, 2, -1}, {"0", "0"}},
+    {{1, 3, -1}, {"-", "-", "0"}},
+    {{1, 6, -1}, {"-", "-", "0", "-", "-", "-"}},
+    {{2, 1, -1}, {"01"}},
+    {{2, 2, -1}, {"0", "1"}},
+    {{2, 3, -1}, {"0", "1", "-"}},
+    {{2, 6, -1}, {"0", "1", "-", "-", "-", "-"}},
+    {{3, 1, -1}, {"201"}},
+    {{3, 2, -1}, {"2a0", "2a1"}},
+    {{3, 3, -1}, {"0", "1", "2"}},
+    {{3, 6, 4}, {"0", "1", "-", "-", "2", "2"}},
+    {{3, 6, -1}, {"0", "1", "2", "-", "-", "-"}},
+    {{4, 2, 5}, {"02a3a", "12a3a"}},
+    {{4, 2, -1}, {"02a", "13a"}},
+    {{4, 4, -1}, {"0", "1", "2", "3"}},
+    {{4, 6, -1}, {"0", "1", "-", "-", "2", "3"}},
+    {{4, 6, 5}, {"0", "1", "2", "-", "3", "3"}},
+    {{5, 2, -1}, {"02a3a", "12a4a"}},
+    {{5, 5, -1}, {"0", "1", "2", "3", "4"}},
+    {{5, 6, -1}, {"0", "1", "2", "-", "3", "4"}},
+    {{6, 1, -1}, {"20134"}},
+    {{6, 2, -1}, {"02a4a", "12a5a"}},
+    {{6, 3, -1}, {"03a", "14a", "2"}},
+    {{6, 6, -1}, {"0", "1", "2", "3", "4", "5"}},
+    {{8, 2, -1}, {"02a4a", "12a5a"}},
+    {{8, 6, -1}, {"0", "1", "2", "3", "46a", "57a"}},
+    {{1, 4, -1}, {"0", "0", "-", "-"}},
+    {{1, 5, -1}, {"-", "-", "0", "-", "-"}},
+    {{1, 7, -1}, {"-", "-", "0", "-", "-", "-", "-"}},
+    {{1, 8, -1}, {"-", "-", "0", "-", "-", "-", "-", "-"}},
+    {{2, 4, -1}, {"0", "1", "-", "-"}},
+    {{2, 5, -1}, {"0", "1", "-", "-", "-"}},
+    {{2, 7, -1}, {"0", "1", "-", "-", "-", "-", "-"}},
+    {{2, 8, -1}, {"0", "1", "-", "-", "-", "-", "-", "-"}},
+    {{3, 4, -1}, {"02a", "12a", "-", "-"}},
+    {{3, 5, -1}, {"0", "1", "2", "-", "-"}},
+    {{3, 7, -1}, {"0", "1", "2", "-", "-", "-", "-"}},
+    {{3, 8, -1}, {"0", "1", "2", "-", "-", "-", "-", "-"}},
+    {{4, 1, -1}, {"012a3a"}},
+    {{4, 3, -1}, {"02a", "13a", "-"}},
+    {{4, 5, -1}, {"0", "1", "-", "2", "3"}},
+    {{4, 7, -1}, {"0", "1", "-", "-", "-", "2", "3"}},
+    {{4, 8, -1}, {"0", "1", "-", "-", "2", "3", "-", "-"}},
+    {{5, 1, -1}, {"2013a4a"}},
+    {{5, 3, -1}, {"03a", "14a", "2"}},
+    {{5, 4, -1}, {"02a", "12a", "3", "4"}},
+    {{5, 7, -1}, {"0", "1", "2", "-", "-", "3", "4"}},
+    {{5, 8, -1}, {"0", "1", "2", "-", "3", "4", "-", "-"}},
+    {{6, 4, -1}, {"02a", "12a", "4", "5"}},
+    {{6, 5, -1}, {"0", "1", "2", "4", "5"}},
+    {{6, 7, -1}, {"0", "1", "2", "3", "-", "4", "5"}},
+    {{6, 8, -1}, {"0", "1", "2", "3", "4", "5", "-", "-"}},
+    {{7, 1, -1}, {"2014a5a6a"}},
+    {{7, 2, -1}, {"02a4a5a", "12a4a6a"}},
+    {{7, 3, -1}, {"04a5a", "14a6a", "2"}},
+    {{7, 4, -1}, {"02a", "12a", "54a", "64a"}},
+    {{7, 5, -1}, {"0", "1", "2", "54a", "64a"}},
+    {{7, 6, -1}, {"0", "1", "2", "3", "54a", "64a"}},
+    {{7, 7, -1}, {"0", "1", "2", "3", "4", "5", "6"}},
+    {{7, 8, -1}, {"0", "1", "2", "3", "5", "6", "4a", "4a"}},
+    {{8, 1, -1}, {"2014a5a6a7a"}},
+    {{8, 3, -1}, {"04a6a", "15a7a", "2"}},
+    {{8, 4, -1}, {"02a", "12a", "46a", "57a"}},
+    {{8, 5, -1}, {"0", "1", "2", "46a", "57a"}},
+    {{8, 7, -1}, {"0", "1", "2", "3", "-", "46a", "57a"}},
+    {{8, 8, -1}, {"0", "1", "2", "3", "4", "5", "6", "7"}},
 };
 
 int16_t attenuated(int16_t s) {
@@ -189,26 +197,42 @@ TEST(ChannelConverters, MixStaysInside16BitsWithoutClipping) {
                     << d << " " << s << " " << attenuate;
 }
 
-TEST(ChannelConverters, AreCreatedInTheOrderThatDecidesTies) {
+TEST(ChannelConverters, AreMadeInTheTablesOrderAndNamedForTheirLayouts) {
     P<CC> converter = owner();
     const auto& converters = converter->getChannelConverters();
-    ASSERT_EQ(converters.size(), rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        SCOPED_TRACE(i + 1);
+    ASSERT_EQ(converters.size(), catalogue.size());
+    EXPECT_EQ(rules.size(), catalogue.size()) << "a pair of layouts made twice, or one missing";
+    const std::map<std::string, int> counts = {{"Mono", 1}, {"Stereo", 2}};
+    const std::regex pattern("C(Mono|Stereo|[1-8]Channel)To(Mono|Stereo|[1-8](?:Channel)?)"
+                             "Converter(?:Acmod[4-6])?");
+    const auto count = [&](const std::string& part) {
+        return counts.count(part) ? counts.at(part) : part[0] - '0';
+    };
+    for (std::size_t i = 0; i < catalogue.size(); ++i) {
+        const Entry& entry = catalogue[i];
+        SCOPED_TRACE(entry.name);
         const Converter& c = *converters[i];
-        EXPECT_EQ(std::type_index(typeid(c)), rows[i].type);
-        EXPECT_EQ(c.getSourceChannels(), rows[i].sources);
-        EXPECT_EQ(c.getTargetChannels(), rows[i].targets);
-        EXPECT_EQ(c.getAcmod(), rows[i].acmod);
+        EXPECT_EQ(std::type_index(typeid(c)), entry.type);
+        EXPECT_EQ(c.getSourceChannels(), entry.sources);
+        EXPECT_EQ(c.getTargetChannels(), entry.targets);
+        EXPECT_EQ(c.getAcmod(), entry.acmod);
+        EXPECT_EQ(rules.count(Key{entry.sources, entry.targets, entry.acmod}), 1u);
+        // The counts of a row must be the ones its name says.
+        std::smatch parts;
+        ASSERT_TRUE(std::regex_match(entry.name, parts, pattern));
+        EXPECT_EQ(count(parts[1]), entry.sources);
+        EXPECT_EQ(count(parts[2]), entry.targets);
     }
 }
 
 TEST(ChannelConverters, EachWritesItsRuleForExactlyTheFramesAsked) {
     P<CC> converter = owner();
     const auto frames = static_cast<int>(inputFrames.size());
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        SCOPED_TRACE(r + 1);
-        const int sources = rows[r].sources;
+    for (std::size_t r = 0; r < catalogue.size(); ++r) {
+        SCOPED_TRACE(catalogue[r].name);
+        const int sources = catalogue[r].sources;
+        const int targets = catalogue[r].targets;
+        const auto& rule = rules.at(Key{sources, targets, catalogue[r].acmod});
         // One spare slot per frame, so that the stride is not the channel count.
         const int stride = sources + 1;
         std::vector<int16_t> interleaved(static_cast<std::size_t>(frames * stride), 999);
@@ -218,7 +242,7 @@ TEST(ChannelConverters, EachWritesItsRuleForExactlyTheFramesAsked) {
         for (int i = 0; i < sources; ++i)
             in.push_back(interleaved.data() + i);
         // A sentinel past the last frame of each target channel.
-        std::vector<F> out(rows[r].targets, F(frames + 1, 4321));
+        std::vector<F> out(targets, F(frames + 1, 4321));
         std::vector<int16_t*> outPointers;
         for (F& channel : out)
             outPointers.push_back(channel.data());
@@ -228,8 +252,8 @@ TEST(ChannelConverters, EachWritesItsRuleForExactlyTheFramesAsked) {
             ASSERT_EQ(channel, F(frames + 1, 4321)) << "zero frames wrote something";
         converter->getChannelConverters()[r]->convert(frames, in, stride * 2, outPointers);
         for (int f = 0; f < frames; ++f) {
-            for (int c = 0; c < rows[r].targets; ++c)
-                EXPECT_EQ(out[c][f], apply(rows[r].rule[c], inputFrames[f]))
+            for (int c = 0; c < targets; ++c)
+                EXPECT_EQ(out[c][f], apply(rule[c], inputFrames[f]))
                     << "frame " << f << " channel " << c;
         }
         for (const F& channel : out)
@@ -253,25 +277,26 @@ TEST(ChannelConverters, WideSamplesFollowTheSameRulesAtTheirOwnScale) {
         {INT32_MAX, INT32_MIN, INT32_MAX, INT32_MIN, INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN});
     frames.push_back(
         {INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN});
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        SCOPED_TRACE(r + 1);
-        const int sources = rows[r].sources;
+    for (std::size_t r = 0; r < catalogue.size(); ++r) {
+        SCOPED_TRACE(catalogue[r].name);
+        const int sources = catalogue[r].sources;
+        const int targets = catalogue[r].targets;
+        const auto& rule = rules.at(Key{sources, targets, catalogue[r].acmod});
         std::vector<int32_t> interleaved;
         for (const auto& frame : frames)
             interleaved.insert(interleaved.end(), frame.begin(), frame.begin() + sources);
         std::vector<const int32_t*> in;
         for (int i = 0; i < sources; ++i)
             in.push_back(interleaved.data() + i);
-        std::vector<std::vector<int32_t>> out(rows[r].targets,
-                                              std::vector<int32_t>(frames.size(), 7));
+        std::vector<std::vector<int32_t>> out(targets, std::vector<int32_t>(frames.size(), 7));
         std::vector<int32_t*> outPointers;
         for (auto& channel : out)
             outPointers.push_back(channel.data());
         converter->getChannelConverters()[r]->convert(static_cast<int32_t>(frames.size()), in,
                                                       sources * 4, outPointers);
         for (std::size_t f = 0; f < frames.size(); ++f)
-            for (int c = 0; c < rows[r].targets; ++c)
-                EXPECT_EQ(out[c][f], apply32(rows[r].rule[c], frames[f]))
+            for (int c = 0; c < targets; ++c)
+                EXPECT_EQ(out[c][f], apply32(rule[c], frames[f]))
                     << "frame " << f << " channel " << c;
     }
 }
