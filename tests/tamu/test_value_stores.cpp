@@ -372,6 +372,15 @@ TEST_F(ValueStoreTest, TheXmlStoreReportsWhereAFileIsBroken) {
     P<IValueStore> hand = open(fileURI("hand.xml"), valueStoreReadWrite);
     EXPECT_EQ(hand->getInt("n", 0), 42);
     EXPECT_EQ(s(hand->openSubStore("sub", valueStoreRead)->getString("x", nullptr)), "y");
+    // Element names the store would not write itself are found by the names they decode to.
+    writeFile("odd.xml", "<valuestore><__L__n>5</__L__n><a__L__b><x>1</x></a__L__b></valuestore>");
+    P<IValueStore> odd = open(fileURI("odd.xml"), valueStoreReadWrite);
+    EXPECT_EQ(odd->getInt("n", 0), 5);
+    ASSERT_TRUE(odd->openSubStore("ab", valueStoreRead));
+    EXPECT_EQ(odd->openSubStore("ab", valueStoreRead)->getInt("x", 0), 1);
+    odd->setInt("n", 6);
+    EXPECT_EQ(namesOf(odd->getValueNames()), (std::set<std::string>{"n"}));
+    EXPECT_EQ(odd->getInt("n", 0), 6);
 
     // Stray text beside the root is no content; written back first it could read as a
     // byte-order mark and the file would not parse again. (The reader skips the leading BOCU-1

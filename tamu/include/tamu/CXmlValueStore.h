@@ -63,13 +63,15 @@ public:
     void reload() override;
     void assignTo(IValueStore& other) override;
 
-    // The element name of a value or store name, and back.
+    // The element name of a value or store name, and back. Elements are found by their decoded
+    // names, so a file written by hand with other element names for the same names still reads.
     static std::string encodeName(StringArg name);
     static P<IString> decodeName(const char* elementName);
 
 private:
-    // A sub-store: it finds its element again from the root for every operation, so a reload
-    // or a removal through another store never leaves it pointing into freed nodes.
+    // A sub-store at `path` (decoded names): it finds its element again from the root for every
+    // operation, so a reload or a removal through another store never leaves it pointing into
+    // freed nodes.
     CXmlValueStore(std::shared_ptr<tinyxml2::XMLDocument> document, std::vector<std::string> path,
                    int32_t mode);
 

@@ -62,12 +62,57 @@ bool isBinary(const XMLElement& element) {
     return type && std::strcmp(type, binaryType) == 0;
 }
 
-XMLElement* findChild(XMLElement* parent, const std::string& name, bool store) {
-    if (!parent)
-        return nullptr;
-    for (XMLElement* child = parent->FirstChildElement(name.c_str()); child;
-         child = child->NextSiblingElement(name.c_str())) {
-        if (isStore(*child) == store)
+std::string utf8(StringArg text) {
+    return stringConv::toStdString(*valueStore::copyOf(text));
+}
+
+std::string encodedName(const std::string& text) {
+    std::string encoded;
+    if (text.empty() || text[0] == '-' || text[0] == '.' || (text[0] >= '0' && text[0] <= '9'))
+        encoded = leadPrefix;
+    for (char c : text) {
+        if (isNameChar(static_cast<unsigned char>(c)))
+            encoded += c;
+        else
+            encoded += "__" + std::to_string(static_cast<unsigned char>(c)) + "__";
+    }
+    return encoded;
+}
+
+std::string decodedName(const char* elementName) {
+    std::string text(elementName ? elementName : "");
+    std::string decoded;
+    for (size_t i = 0; i < text.size();) {
+        if (text.compare(i, sizeof leadPrefix - 1, leadPrefix) == 0) {
+            i += sizeof leadPrefix - 1;
+            continue;
+        }
+        if (text.compare(i, 2, "__") == 0) {
+            size_t digits = i + 2;
+            uint32_t code = 0;
+            while (digits < text.size() && digits - i < 9 && text[digits] >= '0' &&
+                   text[digits] <= '9')
+                code = code * 10 + static_cast<uint32_t>(text[digits++] - '0');
+            if (digits > i + 2 && text.compare(digits, 2, "__") == 0) {
+                appendUTF8(decoded, code);
+                i = digits + 2;
+                continue;
+            }
+        }
+        decoded += text[i++];
+    }
+    return decoded;
+}
+
+enum class Kind { value, store, any };
+
+// The first child of `parent` whose name reads as `name`: compared decoded, as the names are
+// listed, since a hand-written element name may not be the one encodedName would write.
+XMLElement* findChild(XMLElement* parent, const std::string& name, Kind kind) {
+    for (XMLElement* child = parent ? parent->FirstChildElement() : nullptr; child;
+         child = child->NextSiblingElement()) {
+        if ((kind == Kind::any || isStore(*child) == (kind == Kind::store)) &&
+            decodedName(child->Name()) == name)
             return child;
     }
     return nullptr;
@@ -79,6 +124,15 @@ const char* plainText(const XMLElement* element) {
         return nullptr;
     const char* text = element->GetText();
     return text ? text : "";
+}
+
+// A value's text read as a T by tinyxml2's `query`; the default for anything else.
+template <class T>
+T parsedText(const XMLElement* value, T defaultValue,
+             tinyxml2::XMLError (XMLElement::*query)(T*) const) {
+    T result{};
+    return plainText(value) && (value->*query)(&result) == tinyxml2::XML_SUCCESS ? result
+                                                                                 : defaultValue;
 }
 
 std::string encodeBase64(const uint8_t* bytes, int32_t size) {
@@ -121,42 +175,11 @@ bool decodeBase64(const char* text, std::string& bytes) {
 } // namespace
 
 std::string CXmlValueStore::encodeName(StringArg name) {
-    std::string text = stringConv::toStdString(*valueStore::copyOf(name));
-    std::string encoded;
-    if (text.empty() || text[0] == '-' || text[0] == '.' || (text[0] >= '0' && text[0] <= '9'))
-        encoded = leadPrefix;
-    for (char c : text) {
-        if (isNameChar(static_cast<unsigned char>(c)))
-            encoded += c;
-        else
-            encoded += "__" + std::to_string(static_cast<unsigned char>(c)) + "__";
-    }
-    return encoded;
+    return encodedName(utf8(name));
 }
 
 P<IString> CXmlValueStore::decodeName(const char* elementName) {
-    std::string text(elementName ? elementName : "");
-    std::string decoded;
-    for (size_t i = 0; i < text.size();) {
-        if (text.compare(i, sizeof leadPrefix - 1, leadPrefix) == 0) {
-            i += sizeof leadPrefix - 1;
-            continue;
-        }
-        if (text.compare(i, 2, "__") == 0) {
-            size_t digits = i + 2;
-            uint32_t code = 0;
-            while (digits < text.size() && digits - i < 9 && text[digits] >= '0' &&
-                   text[digits] <= '9')
-                code = code * 10 + static_cast<uint32_t>(text[digits++] - '0');
-            if (digits > i + 2 && text.compare(digits, 2, "__") == 0) {
-                appendUTF8(decoded, code);
-                i = digits + 2;
-                continue;
-            }
-        }
-        decoded += text[i++];
-    }
-    return stringConv::fromStd(decoded);
+    return stringConv::fromStd(decodedName(elementName));
 }
 
 CXmlValueStore::CXmlValueStore(const P<IURI>& uri, int32_t mode)
@@ -179,11 +202,12 @@ XMLElement* CXmlValueStore::element(bool create) {
         current = m_document->InsertEndChild(m_document->NewElement(rootName))->ToElement();
     }
     for (const std::string& name : m_path) {
-        XMLElement* next = findChild(current, name, true);
+        XMLElement* next = findChild(current, name, Kind::store);
         if (!next) {
             if (!create)
                 return nullptr;
-            next = current->InsertEndChild(m_document->NewElement(name.c_str()))->ToElement();
+            next = current->InsertEndChild(m_document->NewElement(encodedName(name).c_str()))
+                       ->ToElement();
             next->SetAttribute(typeAttribute, storeType);
         }
         current = next;
@@ -193,16 +217,16 @@ XMLElement* CXmlValueStore::element(bool create) {
 
 XMLElement* CXmlValueStore::findValue(StringArg name) {
     valueStore::requireRead(m_mode, m_uri.get());
-    return findChild(element(false), encodeName(name), false);
+    return findChild(element(false), utf8(name), Kind::value);
 }
 
 XMLElement* CXmlValueStore::replaceValue(StringArg name) {
     valueStore::requireWrite(m_mode, m_uri.get());
-    std::string elementName = encodeName(name);
+    std::string text = utf8(name);
     XMLElement* parent = element(true);
-    XMLElement* fresh = m_document->NewElement(elementName.c_str());
+    XMLElement* fresh = m_document->NewElement(encodedName(text).c_str());
     // In the old one's place, so that a file keeps its order across saves.
-    if (XMLElement* old = parent->FirstChildElement(elementName.c_str())) {
+    if (XMLElement* old = findChild(parent, text, Kind::any)) {
         parent->InsertAfterChild(old, fresh);
         parent->DeleteChild(old);
     } else {
@@ -260,34 +284,19 @@ P<IString> CXmlValueStore::getString(StringArg name, const P<IString>& defaultVa
 }
 
 int32_t CXmlValueStore::getInt(StringArg name, int32_t defaultValue) {
-    XMLElement* value = findValue(name);
-    int result = 0;
-    return plainText(value) && value->QueryIntText(&result) == tinyxml2::XML_SUCCESS ? result
-                                                                                     : defaultValue;
+    return parsedText(findValue(name), defaultValue, &XMLElement::QueryIntText);
 }
 
 int64_t CXmlValueStore::getInt64(StringArg name, int64_t defaultValue) {
-    XMLElement* value = findValue(name);
-    int64_t result = 0;
-    return plainText(value) && value->QueryInt64Text(&result) == tinyxml2::XML_SUCCESS
-               ? result
-               : defaultValue;
+    return parsedText(findValue(name), defaultValue, &XMLElement::QueryInt64Text);
 }
 
 bool CXmlValueStore::getBool(StringArg name, bool defaultValue) {
-    XMLElement* value = findValue(name);
-    bool result = false;
-    return plainText(value) && value->QueryBoolText(&result) == tinyxml2::XML_SUCCESS
-               ? result
-               : defaultValue;
+    return parsedText(findValue(name), defaultValue, &XMLElement::QueryBoolText);
 }
 
 double CXmlValueStore::getDouble(StringArg name, double defaultValue) {
-    XMLElement* value = findValue(name);
-    double result = 0;
-    return plainText(value) && value->QueryDoubleText(&result) == tinyxml2::XML_SUCCESS
-               ? result
-               : defaultValue;
+    return parsedText(findValue(name), defaultValue, &XMLElement::QueryDoubleText);
 }
 
 P<IMemoryBlock> CXmlValueStore::loadBinary(StringArg name, const P<IMemoryBlock>& defaultValue) {
@@ -301,7 +310,7 @@ P<IMemoryBlock> CXmlValueStore::loadBinary(StringArg name, const P<IMemoryBlock>
 
 P<IValueStore> CXmlValueStore::openSubStore(StringArg name, int32_t mode) {
     std::vector<std::string> path = m_path;
-    path.push_back(encodeName(name));
+    path.push_back(utf8(name));
     P<CXmlValueStore> sub = adopt(new CXmlValueStore(m_document, std::move(path), mode));
     bool canCreate = (mode & valueStoreWrite) && (m_mode & valueStoreWrite);
     if (!sub->element(canCreate))
@@ -315,7 +324,7 @@ bool CXmlValueStore::hasValue(StringArg name) {
 
 bool CXmlValueStore::hasSubStore(StringArg name) {
     valueStore::requireRead(m_mode, m_uri.get());
-    return findChild(element(false), encodeName(name), true) != nullptr;
+    return findChild(element(false), utf8(name), Kind::store) != nullptr;
 }
 
 P<IArray> CXmlValueStore::namesOf(bool subStores) {
@@ -341,8 +350,8 @@ P<IArray> CXmlValueStore::getSubStoreNames() {
 void CXmlValueStore::removeNamed(StringArg name, bool subStores) {
     valueStore::requireWrite(m_mode, m_uri.get());
     XMLElement* parent = element(false);
-    std::string elementName = encodeName(name);
-    while (XMLElement* child = findChild(parent, elementName, subStores))
+    std::string text = utf8(name);
+    while (XMLElement* child = findChild(parent, text, subStores ? Kind::store : Kind::value))
         parent->DeleteChild(child);
 }
 

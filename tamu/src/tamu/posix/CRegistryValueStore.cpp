@@ -336,38 +336,35 @@ P<IString> CRegistryValueStore::getString(StringArg name, const P<IString>& defa
     return decodeString(value->data);
 }
 
-int32_t CRegistryValueStore::getInt(StringArg name, int32_t defaultValue) {
+std::optional<uint64_t> CRegistryValueStore::readFixed(StringArg name, ValueType type, int bytes) {
     valueStore::requireRead(m_mode, nullptr);
     std::optional<StoredValue> value = readValue(*m_database, m_key, name);
-    if (!value || value->type != dwordType || value->data.size() != 4)
-        return defaultValue;
-    return static_cast<int32_t>(getLittleEndian(value->data.data(), 4));
+    if (!value || value->type != type || value->data.size() != static_cast<size_t>(bytes))
+        return std::nullopt;
+    return getLittleEndian(value->data.data(), bytes);
+}
+
+int32_t CRegistryValueStore::getInt(StringArg name, int32_t defaultValue) {
+    std::optional<uint64_t> value = readFixed(name, dwordType, 4);
+    return value ? static_cast<int32_t>(*value) : defaultValue;
 }
 
 int64_t CRegistryValueStore::getInt64(StringArg name, int64_t defaultValue) {
-    valueStore::requireRead(m_mode, nullptr);
-    std::optional<StoredValue> value = readValue(*m_database, m_key, name);
-    if (!value || value->type != qwordType || value->data.size() != 8)
-        return defaultValue;
-    return static_cast<int64_t>(getLittleEndian(value->data.data(), 8));
+    std::optional<uint64_t> value = readFixed(name, qwordType, 8);
+    return value ? static_cast<int64_t>(*value) : defaultValue;
 }
 
 bool CRegistryValueStore::getBool(StringArg name, bool defaultValue) {
-    valueStore::requireRead(m_mode, nullptr);
-    std::optional<StoredValue> value = readValue(*m_database, m_key, name);
-    if (!value || value->type != dwordType || value->data.size() != 4)
-        return defaultValue;
-    return getLittleEndian(value->data.data(), 4) != 0;
+    std::optional<uint64_t> value = readFixed(name, dwordType, 4);
+    return value ? *value != 0 : defaultValue;
 }
 
 double CRegistryValueStore::getDouble(StringArg name, double defaultValue) {
-    valueStore::requireRead(m_mode, nullptr);
-    std::optional<StoredValue> value = readValue(*m_database, m_key, name);
-    if (!value || value->type != binaryType || value->data.size() != 8)
+    std::optional<uint64_t> bits = readFixed(name, binaryType, 8);
+    if (!bits)
         return defaultValue;
-    uint64_t bits = getLittleEndian(value->data.data(), 8);
     double result;
-    std::memcpy(&result, &bits, 8);
+    std::memcpy(&result, &*bits, 8);
     return result;
 }
 

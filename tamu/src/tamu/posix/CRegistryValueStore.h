@@ -5,6 +5,7 @@
 #include "tamu/IValueStoreFactory.h"
 
 #include <memory>
+#include <optional>
 
 namespace tamu::posix {
 
@@ -69,6 +70,8 @@ private:
     CRegistryValueStore(std::shared_ptr<CRegistryDatabase> database, int64_t key, int32_t mode);
 
     void setValue(StringArg name, ValueType type, const void* data, int32_t size);
+    // A value of `type` that is `bytes` long, as a little-endian number; nothing for any other.
+    std::optional<uint64_t> readFixed(StringArg name, ValueType type, int bytes);
 
     std::shared_ptr<CRegistryDatabase> m_database;
     int64_t m_key;
