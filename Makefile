@@ -66,13 +66,14 @@ endef
 # build-fuzz/corpus.
 fuzz: deps $(BUILD_FUZZ)/CMakeCache.txt
 	cmake --build $(BUILD_FUZZ) -j$(JOBS) --target fuzz_uri fuzz_json fuzz_textreader fuzz_base64 \
-	      fuzz_flac_source
+	      fuzz_flac_source fuzz_xml_value_store
 	scripts/fuzz-seeds.sh fuzz/corpus/flac_source >/dev/null
 	$(call run-fuzzer,uri,512)
 	$(call run-fuzzer,json,4096)
 	$(call run-fuzzer,textreader,4096)
 	$(call run-fuzzer,base64,4096)
 	$(call run-fuzzer,flac_source,65536)
+	$(call run-fuzzer,xml_value_store,4096)
 
 $(BUILD_RELEASE)/CMakeCache.txt: | deps
 	cmake -S . -B $(BUILD_RELEASE) -DCMAKE_BUILD_TYPE=Release -DORXA_BUILD_TESTS=OFF $(CMAKE_FLAGS)

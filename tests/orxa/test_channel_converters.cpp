@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <map>
 #include <regex>
 #include <string>
@@ -19,16 +20,21 @@ using tamu::P;
 
 namespace {
 
-// The mixing rule written out once more, independently, for the expected values.
-int16_t refMix(int16_t d, int16_t s, bool attenuate) {
-    const int32_t dd = d;
-    const int32_t ss = attenuate ? static_cast<int32_t>(std::trunc(s * std::sqrt(0.5))) : s;
+// The mixing rule written out once more, independently, for the expected values, at the scale
+// of the sample type: products in 64 bits, divided by the type's own limits.
+template <class T>
+T refMix(T d, T s, bool attenuate) {
+    constexpr int64_t negativeScale = -int64_t(std::numeric_limits<T>::min());
+    constexpr int64_t positiveScale = std::numeric_limits<T>::max();
+    const int64_t dd = d;
+    const int64_t ss = attenuate ? static_cast<int64_t>(std::trunc(s * std::sqrt(0.5))) : s;
     if (ss < 0 && dd < 0)
-        return static_cast<int16_t>(dd + ss + (dd * ss) / 32768);
+        return static_cast<T>(dd + ss + (dd * ss) / negativeScale);
     if (ss > 0 && dd > 0)
-        return static_cast<int16_t>(dd + ss - (dd * ss) / 32767);
-    return static_cast<int16_t>(dd + ss);
+        return static_cast<T>(dd + ss - (dd * ss) / positiveScale);
+    return static_cast<T>(dd + ss);
 }
+
 // Every converter the sample-rate converter makes, in the order it makes them.
 struct Entry {
     std::type_index type;
@@ -117,20 +123,18 @@ const std::map<Key, std::vector<const char*>> rules = {
     {{8, 8, -1}, {"0", "1", "2", "3", "4", "5", "6", "7"}},
 };
 
-int16_t attenuated(int16_t s) {
-    return static_cast<int16_t>(std::trunc(s * std::sqrt(0.5)));
-}
-
-// One target sample of `rule` for one source frame.
-int16_t apply(const char* rule, const std::vector<int16_t>& frame) {
+// One target sample of `rule` for one source frame. (Not named apply: std::apply would be
+// found through the vector's namespace.)
+template <class T>
+T ruleSample(const char* rule, const std::vector<T>& frame) {
     if (*rule == '-')
         return 0;
-    int16_t sum = frame[rule[0] - '0'];
+    T sum = frame[rule[0] - '0'];
     if (rule[1] == 'a')
-        sum = attenuated(sum);
+        sum = static_cast<T>(std::trunc(sum * std::sqrt(0.5)));
     for (const char* at = rule + 1; *at; ++at)
         if (*at != 'a')
-            sum = refMix(sum, frame[*at - '0'], at[1] == 'a');
+            sum = refMix<T>(sum, frame[*at - '0'], at[1] == 'a');
     return sum;
 }
 
@@ -143,29 +147,6 @@ const std::vector<F> inputFrames = {
     {32767, -32768, 32767, -32768, 32767, -32768, 32767, -32768},
     {-32768, 32767, 1, -1, 0, 2, -2, 3},
 };
-
-// The rule at the scale of 32 bits, again written out on its own.
-int32_t refMix32(int32_t d, int32_t s, bool attenuate) {
-    const int64_t dd = d;
-    const int64_t ss = attenuate ? static_cast<int64_t>(std::trunc(s * std::sqrt(0.5))) : s;
-    if (ss < 0 && dd < 0)
-        return static_cast<int32_t>(dd + ss + (dd * ss) / 2147483648LL);
-    if (ss > 0 && dd > 0)
-        return static_cast<int32_t>(dd + ss - (dd * ss) / 2147483647LL);
-    return static_cast<int32_t>(dd + ss);
-}
-
-int32_t apply32(const char* rule, const std::vector<int32_t>& frame) {
-    if (*rule == '-')
-        return 0;
-    int32_t sum = frame[rule[0] - '0'];
-    if (rule[1] == 'a')
-        sum = static_cast<int32_t>(std::trunc(sum * std::sqrt(0.5)));
-    for (const char* at = rule + 1; *at; ++at)
-        if (*at != 'a')
-            sum = refMix32(sum, frame[*at - '0'], at[1] == 'a');
-    return sum;
-}
 
 P<CC> owner() {
     return tamu::make<CC>(44100, 2, 2, 44100, 2, 2, nullptr, false);
@@ -253,7 +234,7 @@ TEST(ChannelConverters, EachWritesItsRuleForExactlyTheFramesAsked) {
         converter->getChannelConverters()[r]->convert(frames, in, stride * 2, outPointers);
         for (int f = 0; f < frames; ++f) {
             for (int c = 0; c < targets; ++c)
-                EXPECT_EQ(out[c][f], apply(rule[c], inputFrames[f]))
+                EXPECT_EQ(out[c][f], ruleSample(rule[c], inputFrames[f]))
                     << "frame " << f << " channel " << c;
         }
         for (const F& channel : out)
@@ -296,7 +277,7 @@ TEST(ChannelConverters, WideSamplesFollowTheSameRulesAtTheirOwnScale) {
                                                       sources * 4, outPointers);
         for (std::size_t f = 0; f < frames.size(); ++f)
             for (int c = 0; c < targets; ++c)
-                EXPECT_EQ(out[c][f], apply32(rule[c], frames[f]))
+                EXPECT_EQ(out[c][f], ruleSample(rule[c], frames[f]))
                     << "frame " << f << " channel " << c;
     }
 }

@@ -35,6 +35,9 @@ public:
 class TAMU_API CFileAccessDeniedError : public CFileError {
 public:
     explicit CFileAccessDeniedError(const P<IURI>& uri);
+    // A refusal the resource's own rules give (a store opened without write access, say)
+    // rather than the system's: the message is `message` itself.
+    CFileAccessDeniedError(const P<IURI>& uri, const P<IString>& message);
 };
 
 class TAMU_API CStreamError : public CURIError {

@@ -54,6 +54,11 @@ CFileAccessDeniedError::CFileAccessDeniedError(const P<IURI>& uri)
     setName(str("FileAccessDeniedError"));
 }
 
+CFileAccessDeniedError::CFileAccessDeniedError(const P<IURI>& uri, const P<IString>& message)
+    : CFileError(message, uri) {
+    setName(str("FileAccessDeniedError"));
+}
+
 CStreamError::CStreamError(const P<IString>& message, const P<IURI>& uri)
     : CURIError(message, nullptr, uri) {}
 

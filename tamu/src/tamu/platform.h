@@ -12,6 +12,7 @@ class ISignalFactory;
 class ISimpleThreadLocalStorageFactory;
 class IStreamFactory;
 class IThreadManager;
+class IValueStoreFactory;
 } // namespace tamu
 
 // The platform layer's constructors and its few free functions: the only way portable code
@@ -30,6 +31,8 @@ P<IPathes> createPathes();
 P<IStreamFactory> createDiskStreamFactory();
 // The local file system, registered with the file system manager.
 P<IFileSystem> createFileSystem();
+// The factory of the stores for "registry:" URIs, registered with the value store manager.
+P<IValueStoreFactory> createRegistryValueStoreFactory();
 
 // The C library's description of an errno value.
 std::string getSystemErrorText(int errorCode);
