@@ -1,4 +1,5 @@
 #include "tamu/CJsonParser.h"
+#include "tamu/jsonEscapes.h"
 
 #include "tamu/CError.h"
 #include "tamu/CPeekableInStream.h"
@@ -182,34 +183,16 @@ P<CVariantString> CJsonParser::parseString() {
                 text += ch;
         } else {
             escaped = false;
-            switch (ch) {
-            case u'u':
-            case u'U':
+            if (ch == u'u' || ch == u'U') {
                 text += parseUnicodeEscape();
-                break;
-            case u'"':
-            case u'\\':
-            case u'/':
+            } else if (ch == u'/') {
                 text += ch;
-                break;
-            case u'b':
-                text += u'\b';
-                break;
-            case u'f':
-                text += u'\f';
-                break;
-            case u'n':
-                text += u'\n';
-                break;
-            case u'r':
-                text += u'\r';
-                break;
-            case u't':
-                text += u'\t';
-                break;
-            default:
-                throw CJsonParserError(formatString("unknown char in excaped string: %s",
-                                                    stringConv::fromUTF16(&ch, 1)));
+            } else {
+                const json::Escape* escape = json::findEscape(&json::Escape::letter, ch);
+                if (!escape)
+                    throw CJsonParserError(formatString("unknown char in excaped string: %s",
+                                                        stringConv::fromUTF16(&ch, 1)));
+                text += escape->unit;
             }
         }
         // At the end the next round reports the missing quotation mark.

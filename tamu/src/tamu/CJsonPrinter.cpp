@@ -1,4 +1,5 @@
 #include "tamu/CJsonPrinter.h"
+#include "tamu/jsonEscapes.h"
 
 #include "tamu/CStringFormat.h"
 #include "tamu/CVariant.h"
@@ -21,29 +22,11 @@ void appendAscii(std::u16string& out, const std::string& text) {
 
 void appendEscaped(std::u16string& out, const IString& text) {
     for (char16_t unit : stringConv::toStdU16String(text)) {
-        switch (unit) {
-        case u'\\':
-            out += u"\\\\";
-            break;
-        case u'"':
-            out += u"\\\"";
-            break;
-        case u'\b':
-            out += u"\\b";
-            break;
-        case u'\f':
-            out += u"\\f";
-            break;
-        case u'\n':
-            out += u"\\n";
-            break;
-        case u'\r':
-            out += u"\\r";
-            break;
-        case u'\t':
-            out += u"\\t";
-            break;
-        default:
+        const json::Escape* escape = json::findEscape(&json::Escape::unit, unit);
+        if (escape) {
+            out += u'\\';
+            out += escape->letter;
+        } else {
             out += unit;
         }
     }
