@@ -1,8 +1,8 @@
 #pragma once
 
-// Writes FLAC files by hand with VERBATIM subframes, for the streams the flac encoder never
-// makes: variable block sizes, and frames whose channel count or bit depth differs from
-// STREAMINFO.
+// Writes FLAC files by hand with VERBATIM or CONSTANT subframes, for the streams the flac
+// encoder never makes (variable block sizes, frames whose channel count or bit depth differs
+// from STREAMINFO) or makes only slowly (billions of samples).
 
 #include <cstddef>
 #include <cstdint>
@@ -73,21 +73,8 @@ public:
     // One variable-blocksize frame starting at `firstSample`; samples[c][i], `bits` wide.
     void addFrame(uint64_t firstSample, const std::vector<std::vector<int32_t>>& samples,
                   int bits) {
-        static const int bitsCodes[33] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 4,
-                                          0, 0, 0, 5, 0, 0, 0, 6, 0, 0, 0, 0, 0, 0, 0, 7};
-        const std::size_t blockSize = samples[0].size();
         BitWriter out;
-        out.put(0x3FFE, 14);
-        out.put(0, 1);
-        out.put(1, 1); // variable block size: headers carry sample numbers
-        out.put(7, 4); // block size - 1 follows in 16 bits
-        out.put(0, 4); // sample rate from STREAMINFO
-        out.put(samples.size() - 1, 4);
-        out.put(static_cast<uint64_t>(bitsCodes[bits]), 3);
-        out.put(0, 1);
-        putUtf8(out, firstSample);
-        out.put(blockSize - 1, 16);
-        out.put(crc<uint8_t, 0x07>(out.bytes()), 8);
+        putHeader(out, firstSample, samples[0].size(), samples.size(), bits);
         for (const std::vector<int32_t>& channel : samples) {
             out.put(0, 1);
             out.put(1, 6); // VERBATIM
@@ -97,14 +84,50 @@ public:
                             ((uint64_t{1} << bits) - 1),
                         bits);
         }
-        out.align();
-        out.put(crc<uint16_t, 0x8005>(out.bytes()), 16);
-        m_file.insert(m_file.end(), out.bytes().begin(), out.bytes().end());
+        finishFrame(out);
+    }
+
+    // A frame of `blockSize` samples that all hold `value` in every channel: CONSTANT
+    // subframes, a few bytes however long the block, so hours of audio take little room.
+    void addConstantFrame(uint64_t firstSample, std::size_t blockSize, std::size_t channels,
+                          int32_t value, int bits) {
+        BitWriter out;
+        putHeader(out, firstSample, blockSize, channels, bits);
+        for (std::size_t c = 0; c < channels; ++c) {
+            out.put(0, 8); // padding bit, CONSTANT, no wasted bits
+            out.put(static_cast<uint64_t>(static_cast<uint32_t>(value)) &
+                        ((uint64_t{1} << bits) - 1),
+                    bits);
+        }
+        finishFrame(out);
     }
 
     const std::vector<uint8_t>& bytes() const { return m_file; }
 
 private:
+    static void putHeader(BitWriter& out, uint64_t firstSample, std::size_t blockSize,
+                          std::size_t channels, int bits) {
+        static const int bitsCodes[33] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 4,
+                                          0, 0, 0, 5, 0, 0, 0, 6, 0, 0, 0, 0, 0, 0, 0, 7};
+        out.put(0x3FFE, 14);
+        out.put(0, 1);
+        out.put(1, 1); // variable block size: headers carry sample numbers
+        out.put(7, 4); // block size - 1 follows in 16 bits
+        out.put(0, 4); // sample rate from STREAMINFO
+        out.put(channels - 1, 4);
+        out.put(static_cast<uint64_t>(bitsCodes[bits]), 3);
+        out.put(0, 1);
+        putUtf8(out, firstSample);
+        out.put(blockSize - 1, 16);
+        out.put(crc<uint8_t, 0x07>(out.bytes()), 8);
+    }
+
+    void finishFrame(BitWriter& out) {
+        out.align();
+        out.put(crc<uint16_t, 0x8005>(out.bytes()), 16);
+        m_file.insert(m_file.end(), out.bytes().begin(), out.bytes().end());
+    }
+
     static void putUtf8(BitWriter& out, uint64_t value) {
         if (value < 0x80) {
             out.put(value, 8);

@@ -1,110 +1,27 @@
 // Streams that fail under the workers' feet. The workers are made here directly, so they open
 // their streams through this process's stream manager, where a scripted factory can answer.
 
+#include "faultyStreams.h"
 #include "flacTestSupport.h"
 
 #include "orxa/common/IFormatStatus.h"
 #include "orxa/flac/CFLACFormat.h"
 #include "orxa/flac/CFLACSource.h"
-#include "tamu/CException.h"
-#include "tamu/CMemoryBlock.h"
-#include "tamu/CMemoryIOStream.h"
-#include "tamu/CStreamFactory.h"
 #include "tamu/IMutex.h"
-#include "tamu/IStreamManager.h"
-#include "tamu/IURI.h"
 
 using namespace flactest;
+using faulty::Fault;
+using faulty::Operation;
 using orxa::common::COrxaError;
 using tamu::P;
 
 namespace {
 
-enum class Failure { none, readAfterBudget, seek, tell };
-
-// A memory stream that throws a foundation exception on the operation it is told to fail.
-class CFailingStream : public tamu::CMemoryIOStream {
-public:
-    CFailingStream(const P<tamu::IMemoryBlock>& block, Failure failure, int32_t readBudget)
-        : CMemoryIOStream(block), m_failure(failure), m_budget(readBudget) {}
-
-    int32_t read(void* buffer, int32_t count) override {
-        if (m_failure == Failure::readAfterBudget && (m_budget -= count) < 0)
-            fail("the medium went away");
-        return CMemoryIOStream::read(buffer, count);
-    }
-    void seek(int64_t position) override {
-        if (m_failure == Failure::seek)
-            fail("cannot seek here");
-        CMemoryIOStream::seek(position);
-    }
-    int64_t getPosition() const override {
-        if (m_failure == Failure::tell)
-            fail("cannot tell here");
-        return CMemoryIOStream::getPosition();
-    }
-
-private:
-    [[noreturn]] static void fail(const char* text) {
-        throw tamu::CException(tamu::str("CTestError"), tamu::stringConv::fromUTF8(text));
-    }
-
-    Failure m_failure;
-    int32_t m_budget;
-};
-
-// Answers URIs of the scheme "failing" with a failing stream over `content`.
-class CFailingFactory : public tamu::CStreamFactory {
-public:
-    Bytes content;
-    Failure failure = Failure::none;
-    int32_t readBudget = 0;
-
-    P<tamu::IInStream> tryOpenInStream(tamu::IURI* uri, int32_t) override { return answer(uri); }
-    P<tamu::IResetableInStream> tryOpenResetableInStream(tamu::IURI* uri, int32_t) override {
-        return answer(uri);
-    }
-    P<tamu::ISeekableInStream> tryOpenSeekableInStream(tamu::IURI* uri, int32_t) override {
-        return answer(uri);
-    }
-    P<tamu::IOutStream> tryOpenOutStream(tamu::IURI* uri, int32_t, int32_t, bool) override {
-        return answer(uri);
-    }
-    P<tamu::IResetableOutStream> tryOpenResetableOutStream(tamu::IURI* uri, int32_t, int32_t,
-                                                           bool) override {
-        return answer(uri);
-    }
-    P<tamu::ISeekableOutStream> tryOpenSeekableOutStream(tamu::IURI* uri, int32_t, int32_t,
-                                                         bool) override {
-        return answer(uri);
-    }
-    P<tamu::IIOStream> tryOpenIOStream(tamu::IURI* uri, int32_t, int32_t, bool) override {
-        return answer(uri);
-    }
-    P<tamu::IResetableIOStream> tryOpenResetableIOStream(tamu::IURI* uri, int32_t, int32_t,
-                                                         bool) override {
-        return answer(uri);
-    }
-    P<tamu::ISeekableIOStream> tryOpenSeekableIOStream(tamu::IURI* uri, int32_t, int32_t,
-                                                       bool) override {
-        return answer(uri);
-    }
-
-private:
-    P<CFailingStream> answer(tamu::IURI* uri) {
-        if (!uri->isScheme("failing"))
-            return nullptr;
-        auto block =
-            tamu::make<tamu::CMemoryBlock>(static_cast<int32_t>(content.size()), content.data());
-        return tamu::make<CFailingStream>(block, failure, readBudget);
-    }
-};
-
 class FlacStreamFailures : public FlacTest {
 protected:
     void SetUp() override {
         FlacTest::SetUp();
-        m_factory = tamu::make<CFailingFactory>();
+        m_factory = tamu::make<faulty::CFaultyStreamFactory>(pathOf(""));
         tamu::getStreamManager()->addFactory(m_factory.get());
     }
     void TearDown() override {
@@ -112,22 +29,20 @@ protected:
         FlacTest::TearDown();
     }
 
-    P<orxa::flac::CFLACFormat> failingFormat(Failure failure) {
-        m_factory->failure = failure;
+    P<orxa::flac::CFLACFormat> failingFormat(Operation operation) {
+        m_factory->fault = Fault{operation};
         return tamu::make<orxa::flac::CFLACFormat>(m_host.get(), tamu::str("orxa_flac"),
                                                    tamu::str("failing:out.flac"), 44100, 1, 2);
     }
 
-    P<CFailingFactory> m_factory;
+    P<faulty::CFaultyStreamFactory> m_factory;
 };
 
 } // namespace
 
 TEST_F(FlacStreamFailures, ReadFailureIsLoggedAndStopsTheDecoder) {
-    m_factory->content =
-        readBytes(encodeWithFlac(wavFile("in.wav", 44100, 2, 16, 1.0), "in.flac", ""));
-    m_factory->failure = Failure::readAfterBudget;
-    m_factory->readBudget = static_cast<int32_t>(m_factory->content.size() / 2);
+    encodeWithFlac(wavFile("in.wav", 44100, 2, 16, 1.0), "in.flac", "");
+    m_factory->fault = Fault{Operation::read, 3};
     auto source = tamu::make<orxa::flac::CFLACSource>(m_host.get(), tamu::str("orxa_flac"),
                                                       tamu::str("failing:in.flac"), 44100, 2, 2);
     source->open();
@@ -154,7 +69,7 @@ TEST_F(FlacStreamFailures, ReadFailureIsLoggedAndStopsTheDecoder) {
     EXPECT_EQ(countLines(2, "CFLACSource: failing:in.flac closed"), 1);
 
     // Opened again on a sound stream, the old failure is forgotten.
-    m_factory->failure = Failure::none;
+    m_factory->fault = Fault{};
     source->open();
     while (source->getNextAudioChunk())
         ++chunks;
@@ -163,38 +78,13 @@ TEST_F(FlacStreamFailures, ReadFailureIsLoggedAndStopsTheDecoder) {
     source->close();
 }
 
-TEST_F(FlacStreamFailures, SeekAndTellFailuresAreLoggedAsTheirHandlersDo) {
-    const Bytes silence(44100 * 2, 0);
-    auto chunk = [&] { return chunkOf(silence.data(), silence.size()); };
-
-    // Seeking back to STREAMINFO fails when the encoder is finished: logged with the message,
-    // and close does not throw.
-    P<orxa::flac::CFLACFormat> seeking = failingFormat(Failure::seek);
-    seeking->open();
-    ASSERT_TRUE(seeking->isOpen());
-    seeking->writeAudioChunk(chunk());
-    EXPECT_NO_THROW(seeking->close());
-    EXPECT_EQ(countLines(2, "CFLACFormat: seekHandler failing:out.flac\ncannot seek here"), 1);
-
-    // A stream that cannot tell its position fails the encoder's start: the tell handler logs
-    // the location alone, the encoder stays in place and refuses the audio.
-    P<orxa::flac::CFLACFormat> telling = failingFormat(Failure::tell);
-    telling->open();
-    EXPECT_TRUE(telling->isOpen());
-    EXPECT_EQ(countLines(2, "CFLACFormat: error init stream (failing:out.flac)"), 1);
-    EXPECT_THROW(telling->writeAudioChunk(chunk()), COrxaError);
-    EXPECT_NO_THROW(telling->close());
-    EXPECT_GE(countLines(2, "CFLACFormat: tellHandler failing:out.flac"), 1);
-    EXPECT_EQ(countLines(2, "cannot tell here"), 0);
-}
-
 TEST_F(FlacStreamFailures, TheFormatStatusKeepsTheFirstFailureUntilTheNextOpen) {
     const Bytes silence(44100 * 2, 0);
     auto text = [](const P<tamu::IString>& line) {
         return line ? tamu::stringConv::toStdString(*line) : std::string("(none)");
     };
 
-    P<orxa::flac::CFLACFormat> seeking = failingFormat(Failure::seek);
+    P<orxa::flac::CFLACFormat> seeking = failingFormat(Operation::seek);
     P<orxa::common::IFormatStatus> status =
         tamu::tryInterfaceCast<orxa::common::IFormatStatus>(seeking);
     ASSERT_TRUE(status);
@@ -212,7 +102,7 @@ TEST_F(FlacStreamFailures, TheFormatStatusKeepsTheFirstFailureUntilTheNextOpen) 
     seeking->close();
 
     // Of a tell failure and the failed start it causes, the first line is kept.
-    P<orxa::flac::CFLACFormat> telling = failingFormat(Failure::tell);
+    P<orxa::flac::CFLACFormat> telling = failingFormat(Operation::tell);
     telling->open();
     EXPECT_EQ(text(tamu::tryInterfaceCast<orxa::common::IFormatStatus>(telling)->getFailure()),
               "CFLACFormat: tellHandler failing:out.flac");
@@ -225,9 +115,8 @@ TEST_F(FlacStreamFailures, SkipOnAStreamThatCannotSeekDecodesForwardToTheSample)
     const std::string flac =
         encodeWithFlac(wavFile("in.wav", 44100, 2, 16, 1.0), "in.flac", "--blocksize=4096");
     const Bytes expected = flacDecoded(flac);
-    m_factory->content = readBytes(flac);
-    for (Failure failure : {Failure::seek, Failure::tell}) {
-        m_factory->failure = failure;
+    for (Operation failing : {Operation::seek, Operation::tell}) {
+        m_factory->fault = Fault{failing};
         auto source = tamu::make<orxa::flac::CFLACSource>(
             m_host.get(), tamu::str("orxa_flac"), tamu::str("failing:in.flac"), 44100, 2, 2);
         source->open();

@@ -75,19 +75,6 @@ TEST_F(Reliability, ConcurrentDecodingAndEncodingMatchTheSingleThreadedResult) {
     }
 }
 
-namespace {
-
-int openDescriptors() {
-    int count = 0;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
-        (void)entry;
-        ++count;
-    }
-    return count;
-}
-
-} // namespace
-
 // Whatever way a source or a format ends (refused at open, failing in the middle, closed by its
 // destructor), it gives its file descriptor back.
 TEST_F(Reliability, FailedAndAbandonedWorkLeavesNoDescriptorOpen) {
