@@ -71,7 +71,8 @@ CFLACSource::CFLACSource(common::IPluginHost* host, const tamu::P<tamu::IString>
                          int32_t channels, int32_t bytesPerSample)
     : m_uri(tamu::make<tamu::CURI>(*location)), m_host(host), m_sampleRate(sampleRate),
       m_channels(channels), m_bytesPerSample(bytesPerSample), m_pluginName(pluginName),
-      m_chunks(tamu::make<audio::CAudioChunkPool>()), m_lock(tamu::getMutexFactory()->createMutex()) {}
+      m_chunks(tamu::make<audio::CAudioChunkPool>()),
+      m_lock(tamu::getMutexFactory()->createMutex()) {}
 
 CFLACSource::~CFLACSource() {
     // A decoder error still pending has no one left to hear it.

@@ -51,11 +51,11 @@ CSampleRateConverter::CSampleRateConverter(int32_t sourceSampleRate, int32_t sou
                                            int32_t targetChannels, int32_t targetBytesPerSample,
                                            tamu::IMemoryManager* memoryManager, bool planarOutput)
     : m_memoryManager(memoryManager), m_chunks(tamu::make<audio::CAudioChunkPool>()),
-      m_sourceSampleRate(sourceSampleRate),
-      m_sourceChannels(sourceChannels), m_sourceBytesPerSample(sourceBytesPerSample),
-      m_targetSampleRate(targetSampleRate), m_targetChannels(targetChannels),
-      m_targetBytesPerSample(targetBytesPerSample), m_planarOutput(planarOutput),
-      m_wide(sourceBytesPerSample > 2 || targetBytesPerSample > 2), m_sampleBytes(m_wide ? 4 : 2) {
+      m_sourceSampleRate(sourceSampleRate), m_sourceChannels(sourceChannels),
+      m_sourceBytesPerSample(sourceBytesPerSample), m_targetSampleRate(targetSampleRate),
+      m_targetChannels(targetChannels), m_targetBytesPerSample(targetBytesPerSample),
+      m_planarOutput(planarOutput), m_wide(sourceBytesPerSample > 2 || targetBytesPerSample > 2),
+      m_sampleBytes(m_wide ? 4 : 2) {
     if (targetBytesPerSample < 1 || targetBytesPerSample > 4)
         throwUnsupportedTargetSampleSize(targetBytesPerSample);
     if (!m_memoryManager)

@@ -66,8 +66,8 @@ protected:
         FLAC__stream_encoder_delete(encoder);
     }
 
-    static void expectSteady(const std::string& path, int32_t rate, int32_t channels,
-                             int32_t bytes, bool checkMD5 = false) {
+    static void expectSteady(const std::string& path, int32_t rate, int32_t channels, int32_t bytes,
+                             bool checkMD5 = false) {
         const steadydecoding::Count count = steadydecoding::countSteadyAllocations(
             path, rate, channels, bytes, warmUpFrames, checkMD5);
         // Enough frames after the warm-up that one allocation every few frames would show.

@@ -719,8 +719,9 @@ TEST_F(FlacSource, SignatureIsCheckedAtEveryDepthAndLayout) {
         Bytes patched = readBytes(flac);
         patched[md5Offset + 15] ^= 0x01;
         writeBytes(pathOf("patched.flac"), patched);
-        for (const auto& [path, result] : {std::pair{flac, EMD5Result::matched},
-                                           std::pair{pathOf("patched.flac"), EMD5Result::mismatched}}) {
+        for (const auto& [path, result] :
+             {std::pair{flac, EMD5Result::matched},
+              std::pair{pathOf("patched.flac"), EMD5Result::mismatched}}) {
             P<orxa::common::IAudioSource> source =
                 this->source(path, c.wantedRate, c.wantedChannels, c.wantedBytes);
             auto* report = tamu::interfaceCast<IStreamIntegrity>(source.get(), false);
