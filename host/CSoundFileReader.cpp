@@ -1,8 +1,7 @@
 #include "CSoundFileReader.h"
 
+#include "soundFileLibrary.h"
 #include "soundFileTags.h"
-
-#include <sndfile.h>
 
 #include <cstring>
 #include <fstream>
@@ -69,12 +68,12 @@ int64_t promisedFramesOf(const std::string& path, int format, int64_t frameBytes
 
 CSoundFileReader::CSoundFileReader(const std::string& path) {
     SF_INFO info{};
-    m_file = sf_open(path.c_str(), SFM_READ, &info);
+    m_file = soundfile::api().open(path.c_str(), SFM_READ, &info);
     if (!m_file)
-        throw std::runtime_error(sf_strerror(nullptr));
+        throw std::runtime_error(soundfile::api().strerror(nullptr));
     m_bytesPerSample = bytesOfSubtype(info.format & SF_FORMAT_SUBMASK);
     if (m_bytesPerSample == 0) {
-        sf_close(m_file);
+        soundfile::api().close(m_file);
         m_file = nullptr;
         throw std::runtime_error("not integer PCM of 8, 16, 24 or 32 bits");
     }
@@ -85,8 +84,8 @@ CSoundFileReader::CSoundFileReader(const std::string& path) {
         promisedFramesOf(path, info.format, static_cast<int64_t>(m_channels) * m_bytesPerSample);
     if (m_channels > 0 && m_channels <= 64) {
         std::vector<int> positions(static_cast<size_t>(m_channels));
-        if (sf_command(m_file, SFC_GET_CHANNEL_MAP_INFO, positions.data(),
-                       static_cast<int>(positions.size() * sizeof(int))) == SF_TRUE)
+        if (soundfile::api().command(m_file, SFC_GET_CHANNEL_MAP_INFO, positions.data(),
+                                     static_cast<int>(positions.size() * sizeof(int))) == SF_TRUE)
             m_positions.assign(positions.begin(), positions.end());
     }
     m_tags = readSoundFileTags(m_file);
@@ -94,13 +93,13 @@ CSoundFileReader::CSoundFileReader(const std::string& path) {
 
 CSoundFileReader::~CSoundFileReader() {
     if (m_file)
-        sf_close(m_file);
+        soundfile::api().close(m_file);
 }
 
 int64_t CSoundFileReader::read(int32_t* buffer, int64_t frames) {
-    sf_count_t got = sf_readf_int(m_file, buffer, frames);
-    if (got == 0 && sf_error(m_file) != SF_ERR_NO_ERROR)
-        throw std::runtime_error(std::string("cannot read: ") + sf_strerror(m_file));
+    sf_count_t got = soundfile::api().readfInt(m_file, buffer, frames);
+    if (got == 0 && soundfile::api().error(m_file) != SF_ERR_NO_ERROR)
+        throw std::runtime_error(std::string("cannot read: ") + soundfile::api().strerror(m_file));
     return got;
 }
 

@@ -6,6 +6,7 @@
 #include "CInputFile.h"
 #include "CJobError.h"
 #include "CProgress.h"
+#include "CReadAhead.h"
 #include "CSoundFileReader.h"
 #include "CTempOutput.h"
 #include "console.h"
@@ -44,6 +45,9 @@ namespace {
 
 // The format's own block size: each chunk becomes one FLAC frame.
 constexpr int64_t framesPerChunk = 4608;
+// Chunks a transcode's decoding may run ahead of its encoding: enough to keep both threads busy
+// through the encoder's uneven frames, a few frames' blocks in memory.
+constexpr size_t readAheadChunks = 8;
 
 using Clock = std::chrono::steady_clock;
 
@@ -361,13 +365,18 @@ double transcodeFile(const JobContext& context, const Job& job, const Layout& wa
 
     CProgressSlot slot(progress, job.input, durationOf(source.info()));
     double done = 0.0;
-    while (tamu::P<orxa::audio::IAudioChunk> chunk = source.next()) {
-        double seconds =
-            static_cast<double>(chunk->getSize() / layout.frameBytes()) / layout.sampleRate;
-        target.write(chunk);
-        CJobError::about(job.output, [] { interruption::check(); });
-        done += seconds;
-        slot.add(seconds);
+    {
+        // The decoding runs ahead on a thread of its own while this one encodes; the source is
+        // the reader's alone until it has ended.
+        CReadAhead decoded([&] { return source.next(); }, readAheadChunks);
+        while (tamu::P<orxa::audio::IAudioChunk> chunk = decoded.next()) {
+            double seconds =
+                static_cast<double>(chunk->getSize() / layout.frameBytes()) / layout.sampleRate;
+            target.write(chunk);
+            CJobError::about(job.output, [] { interruption::check(); });
+            done += seconds;
+            slot.add(seconds);
+        }
     }
     judge(context, job.input, source.damage());
     source.close();

@@ -3,10 +3,10 @@
 #include "channelLayout.h"
 #include "interruption.h"
 #include "pcmPacking.h"
+#include "soundFileLibrary.h"
 #include "soundFileTags.h"
 #include "systemReason.h"
 
-#include <sndfile.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -113,22 +113,22 @@ public:
         info.format = (kind == OutputKind::wav ? (extensible ? SF_FORMAT_WAVEX : SF_FORMAT_WAV)
                                                : SF_FORMAT_AIFF) |
                       subtypeFor(kind, bytesPerSample);
-        m_file = sf_open_fd(fd, SFM_WRITE, &info, SF_FALSE);
+        m_file = soundfile::api().openFd(fd, SFM_WRITE, &info, SF_FALSE);
         if (!m_file)
             throw std::runtime_error(std::string("cannot write the output: ") +
-                                     sf_strerror(nullptr));
+                                     soundfile::api().strerror(nullptr));
         if (extensible) {
             // libsndfile turns the positions into the WAVE channel mask.
             std::vector<int> positions = channelLayout::positionsOf(channels);
             if (!positions.empty())
-                sf_command(m_file, SFC_SET_CHANNEL_MAP_INFO, positions.data(),
-                           static_cast<int>(positions.size() * sizeof(int)));
+                soundfile::api().command(m_file, SFC_SET_CHANNEL_MAP_INFO, positions.data(),
+                                         static_cast<int>(positions.size() * sizeof(int)));
         }
         writeSoundFileTags(m_file, tags);
     }
     ~CSoundFileSink() override {
         if (m_file)
-            sf_close(m_file);
+            soundfile::api().close(m_file);
     }
 
     void write(const uint8_t* data, size_t bytes) override {
@@ -137,15 +137,15 @@ public:
             m_buffer.resize(samples);
         pcm::toInt32(data, samples, m_bytesPerSample, m_buffer.data());
         sf_count_t frames = static_cast<sf_count_t>(samples / static_cast<size_t>(m_channels));
-        if (sf_writef_int(m_file, m_buffer.data(), frames) != frames)
+        if (soundfile::api().writefInt(m_file, m_buffer.data(), frames) != frames)
             throw std::runtime_error(std::string("cannot write the output: ") +
-                                     sf_strerror(m_file));
+                                     soundfile::api().strerror(m_file));
     }
 
     void finish() override {
         SNDFILE* file = m_file;
         m_file = nullptr;
-        if (sf_close(file) != 0)
+        if (soundfile::api().close(file) != 0)
             throw std::runtime_error("cannot write the output: the sound file was not completed");
     }
 

@@ -1,8 +1,7 @@
 #include "soundFileTags.h"
 
 #include "encodeChoices.h"
-
-#include <sndfile.h>
+#include "soundFileLibrary.h"
 
 namespace orxa::host {
 
@@ -64,7 +63,7 @@ std::string asUTF8(const std::string& text) {
 std::vector<std::string> readSoundFileTags(SNDFILE* file) {
     std::vector<std::string> tags;
     for (const StringTag& tag : stringTags) {
-        const char* value = sf_get_string(file, tag.type);
+        const char* value = soundfile::api().getString(file, tag.type);
         if (value && *value)
             tags.push_back(std::string(tag.name) + "=" + asUTF8(value));
     }
@@ -77,7 +76,7 @@ void writeSoundFileTags(SNDFILE* file, const std::vector<std::string>& tags) {
             if (!sameTagName(tagName(tag), wanted.name) || tag.size() <= tagName(tag).size() + 1)
                 continue;
             // A string the file's type has no place for is refused; the others still go in.
-            sf_set_string(file, wanted.type, tag.c_str() + tagName(tag).size() + 1);
+            soundfile::api().setString(file, wanted.type, tag.c_str() + tagName(tag).size() + 1);
             break;
         }
     }

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake make pkg-config
-  libflac-dev libsoxr-dev libsndfile1-dev libcli11-dev
+  libflac-dev libsoxr-dev nettle-dev libsndfile1-dev libcli11-dev
   libtinyxml2-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   # The fuzz targets: clang and the libFuzzer runtime of the clang version Debian ships (14).

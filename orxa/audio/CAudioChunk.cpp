@@ -11,6 +11,11 @@ CAudioChunk::CAudioChunk(double time, IMemoryBlock* block) : m_time(time), m_blo
 
 CAudioChunk::~CAudioChunk() = default;
 
+void CAudioChunk::rebind(double time, IMemoryBlock* block) {
+    m_time = time;
+    m_block = P<IMemoryBlock>(block);
+}
+
 double CAudioChunk::getTime() const {
     return m_time;
 }

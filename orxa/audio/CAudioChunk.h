@@ -23,6 +23,10 @@ public:
     // Needs a block to read into; without one it reads nothing and reports failure.
     bool deserialize(tamu::ISerializationReader& in) override;
 
+protected:
+    // For a chunk object that is used again.
+    void rebind(double time, tamu::IMemoryBlock* block);
+
 private:
     double m_time;
     tamu::P<tamu::IMemoryBlock> m_block;

@@ -1,11 +1,13 @@
 #include "orxa/flac/CFLACSource.h"
 
-#include "orxa/audio/CAudioChunk.h"
+#include "orxa/audio/CAudioChunkPool.h"
+#include "orxa/audio/IAudioChunk.h"
 #include "orxa/common/COrxaEOFError.h"
 #include "orxa/common/COrxaError.h"
 #include "orxa/common/CStreamPicture.h"
 #include "orxa/common/IPluginHost.h"
 #include "orxa/common/hostLogging.h"
+#include "orxa/flac/CBackgroundMD5.h"
 #include "orxa/flac/callbackGuard.h"
 #include "orxa/flac/pcmPacking.h"
 #include "orxa/samplerateconverter/CSampleRateConverter.h"
@@ -33,6 +35,11 @@
 namespace orxa::flac {
 
 namespace {
+
+// Decoded frames the MD5 thread may fall behind by: enough to ride out a stall of either
+// thread, few enough that the held blocks stay small (16 frames of 4096 stereo 16-bit samples
+// are 256 KiB).
+constexpr size_t hasherQueueLength = 16;
 
 using common::hostLevelProgress;
 using common::hostLevelSevere;
@@ -64,6 +71,7 @@ CFLACSource::CFLACSource(common::IPluginHost* host, const tamu::P<tamu::IString>
                          int32_t channels, int32_t bytesPerSample)
     : m_uri(tamu::make<tamu::CURI>(*location)), m_host(host), m_sampleRate(sampleRate),
       m_channels(channels), m_bytesPerSample(bytesPerSample), m_pluginName(pluginName),
+      m_chunks(tamu::make<audio::CAudioChunkPool>()),
       m_lock(tamu::getMutexFactory()->createMutex()) {}
 
 CFLACSource::~CFLACSource() {
@@ -109,7 +117,8 @@ void CFLACSource::open() {
     FLAC__stream_decoder_set_metadata_respond(m_decoder, FLAC__METADATA_TYPE_SEEKTABLE);
     if (m_readPictures)
         FLAC__stream_decoder_set_metadata_respond(m_decoder, FLAC__METADATA_TYPE_PICTURE);
-    FLAC__stream_decoder_set_md5_checking(m_decoder, m_md5Active);
+    // The signature is checked by m_hasher on a second thread, not by libFLAC on this one.
+    FLAC__stream_decoder_set_md5_checking(m_decoder, false);
     if (initStream() != FLAC__STREAM_DECODER_INIT_STATUS_OK)
         throw common::COrxaError(tamu::formatString(
             "CFLACSource::open() - failed to read metadata in %s", locationText()));
@@ -144,6 +153,8 @@ void CFLACSource::open() {
             m_decodedSampleRate, m_decodedChannels, m_decodedBytesPerSample, m_sampleRate,
             m_channels, m_bytesPerSample, memory.get(), false);
     }
+    if (m_md5Active && !m_md5IsZero)
+        m_hasher = std::make_unique<CBackgroundMD5>(hasherQueueLength);
     m_state = EState::opened;
 }
 
@@ -163,6 +174,7 @@ void CFLACSource::resetDecoding(EState state) {
     m_decodedSampleRate = 0;
     m_decodedBytesPerSample = 0;
     m_handedOutBlock = nullptr;
+    m_hasher.reset();
     m_decodedSamples = 0;
     m_position = 0;
     dropReadyFrames();
@@ -217,6 +229,7 @@ void CFLACSource::skipTo(double seconds) {
             locationText()));
 
     m_seeked = true;
+    m_hasher.reset();
     m_state = EState::opened;
     m_endStep = EEndStep::converterRest;
     // Whatever the converter holds belongs before the jump.
@@ -445,7 +458,7 @@ tamu::P<audio::IAudioChunk> CFLACSource::getNextAudioChunk() {
         dropReadyFrames();
     if (!m_converter) {
         double time = static_cast<double>(endSample) / m_sampleRate;
-        return tamu::make<audio::CAudioChunk>(time, m_handedOutBlock.get());
+        return m_chunks->make(time, m_handedOutBlock.get());
     }
     return m_converter->convert(m_handedOutBlock->getData(), m_handedOutBlock->getSize(), -1);
 }
@@ -486,9 +499,15 @@ void CFLACSource::settleEnd() {
     // After a seek libFLAC has no verdict, and the decoder stays ready for the next one.
     if (m_seeked)
         return;
-    const bool signatureMatches = FLAC__stream_decoder_finish(m_decoder);
-    if (m_md5Active && !m_md5IsZero && whole)
-        m_md5Result = signatureMatches ? EMD5Result::matched : EMD5Result::mismatched;
+    FLAC__stream_decoder_finish(m_decoder);
+    if (m_hasher && whole) {
+        uint8_t digest[16];
+        m_hasher->finish(digest);
+        m_md5Result = std::equal(std::begin(digest), std::end(digest), std::begin(m_md5))
+                          ? EMD5Result::matched
+                          : EMD5Result::mismatched;
+    }
+    m_hasher.reset();
 }
 
 int32_t CFLACSource::getSampleRate() {
@@ -744,6 +763,11 @@ FLAC__StreamDecoderWriteStatus CFLACSource::deliverFrame(const FLAC__Frame& fram
     tamu::P<tamu::IMemoryBlock> block =
         m_host->getMemoryManager()->allocate(frames * channels * bytes);
     packFrame(channelData, channels, frames, bytes, shift, block->getData());
+    if (m_hasher)
+        hashFrame(frame, samples,
+                  shift == 0 && bytes > 1 && present == static_cast<int32_t>(frame.header.channels)
+                      ? block
+                      : nullptr);
 
     // Recovering from damage, libFLAC can hand over two frames in one process call (the
     // damaged one as silence, then the next); each of them must reach the host.
@@ -758,6 +782,21 @@ FLAC__StreamDecoderWriteStatus CFLACSource::deliverFrame(const FLAC__Frame& fram
         m_lostSamples += first - m_nextSample;
     m_nextSample = std::max(m_nextSample, first + frames);
     return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
+}
+
+void CFLACSource::hashFrame(const FLAC__Frame& frame, const FLAC__int32* const* samples,
+                            const tamu::P<tamu::IMemoryBlock>& packed) {
+    if (packed) {
+        m_hasher->add(packed);
+        return;
+    }
+    const auto channels = static_cast<int32_t>(frame.header.channels);
+    const auto frames = static_cast<int32_t>(frame.header.blocksize);
+    const auto bits = static_cast<int32_t>(frame.header.bits_per_sample);
+    tamu::P<tamu::IMemoryBlock> block =
+        m_host->getMemoryManager()->allocate(frames * channels * ((bits + 7) / 8));
+    packForSignature(samples, channels, frames, bits, block->getData());
+    m_hasher->add(std::move(block));
 }
 
 void CFLACSource::takeMetadata(const FLAC__StreamMetadata& metadata) {

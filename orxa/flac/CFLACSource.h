@@ -9,6 +9,7 @@
 #include <FLAC/stream_decoder.h>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace tamu {
@@ -24,11 +25,17 @@ class IPluginHost;
 class IStreamPicture;
 } // namespace orxa::common
 
+namespace orxa::audio {
+class CAudioChunkPool;
+}
+
 namespace orxa::samplerateconverter {
 class CSampleRateConverter;
 }
 
 namespace orxa::flac {
+
+class CBackgroundMD5;
 
 // Decodes a FLAC file into audio chunks, one chunk per FLAC frame, in the layout the host asked
 // for: frames are packed as they come when the file has that layout, and go through a
@@ -124,6 +131,10 @@ private:
     // The frame brought into the stream's layout and queued as a chunk.
     FLAC__StreamDecoderWriteStatus deliverFrame(const FLAC__Frame& frame,
                                                 const FLAC__int32* const* samples);
+    // Hands the frame to the MD5 thread: `packed` when the packing is already the signature's
+    // form, else the frame's samples in that form.
+    void hashFrame(const FLAC__Frame& frame, const FLAC__int32* const* samples,
+                   const tamu::P<tamu::IMemoryBlock>& packed);
     void takeMetadata(const FLAC__StreamMetadata& metadata);
     void takeError(FLAC__StreamDecoderErrorStatus status);
 
@@ -168,6 +179,8 @@ private:
     double m_userValue = 0.0;
     // The block of the chunk handed out last, which the chunk shares.
     tamu::P<tamu::IMemoryBlock> m_handedOutBlock;
+    // The chunk objects of the frames handed out without conversion.
+    tamu::P<audio::CAudioChunkPool> m_chunks;
     int64_t m_decodedSamples = 0;
     FLAC__StreamDecoder* m_decoder = nullptr;
     bool m_errorPending = false;
@@ -195,7 +208,10 @@ private:
     EEndStep m_endStep = EEndStep::converterRest;
     // The integrity report, reset by each open.
     bool m_checkMD5 = false;
-    bool m_md5Active = false; // what the current open asked libFLAC for
+    bool m_md5Active = false; // what the current open asked for
+    // Hashes the decoded frames beside the decoding while the signature can still be checked:
+    // from an open whose stream has one, until the end or a skip.
+    std::unique_ptr<CBackgroundMD5> m_hasher;
     int32_t m_streamInfoBlocks = 0;
     const char* m_streamInfoDamage = nullptr;
     bool m_md5IsZero = true;

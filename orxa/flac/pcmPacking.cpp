@@ -46,6 +46,16 @@ void packFrame(const int32_t* const* channels, int32_t channelCount, int32_t fra
         packShifted<true>(channels, channelCount, frames, bytes, -shift, out);
 }
 
+void packForSignature(const int32_t* const* channels, int32_t channelCount, int32_t frames,
+                      int32_t bitsPerSample, uint8_t* out) {
+    const int32_t bytes = (bitsPerSample + 7) / 8;
+    packFrame(channels, channelCount, frames, bytes, 0, out);
+    // packFrame writes 8-bit samples offset by 128; the signature takes them signed.
+    if (bytes == 1)
+        for (int64_t i = 0, n = int64_t{frames} * channelCount; i < n; ++i)
+            out[i] ^= 0x80;
+}
+
 void unpackSamples(const uint8_t* in, int32_t count, int32_t bytes, int32_t* out) {
     if (count <= 0)
         return;

@@ -1,6 +1,7 @@
 #include "orxa/samplerateconverter/CSampleRateConverter.h"
 
-#include "orxa/audio/CAudioChunk.h"
+#include "orxa/audio/CAudioChunkPool.h"
+#include "orxa/audio/IAudioChunk.h"
 #include "orxa/samplerateconverter/channelConverters.h"
 #include "orxa/samplerateconverter/converterErrors.h"
 #include "orxa/samplerateconverter/sampleFormats.h"
@@ -18,7 +19,6 @@
 
 namespace orxa::samplerateconverter {
 
-using audio::CAudioChunk;
 using audio::IAudioChunk;
 using tamu::IMemoryBlock;
 using tamu::P;
@@ -50,11 +50,12 @@ CSampleRateConverter::CSampleRateConverter(int32_t sourceSampleRate, int32_t sou
                                            int32_t sourceBytesPerSample, int32_t targetSampleRate,
                                            int32_t targetChannels, int32_t targetBytesPerSample,
                                            tamu::IMemoryManager* memoryManager, bool planarOutput)
-    : m_memoryManager(memoryManager), m_sourceSampleRate(sourceSampleRate),
-      m_sourceChannels(sourceChannels), m_sourceBytesPerSample(sourceBytesPerSample),
-      m_targetSampleRate(targetSampleRate), m_targetChannels(targetChannels),
-      m_targetBytesPerSample(targetBytesPerSample), m_planarOutput(planarOutput),
-      m_wide(sourceBytesPerSample > 2 || targetBytesPerSample > 2), m_sampleBytes(m_wide ? 4 : 2) {
+    : m_memoryManager(memoryManager), m_chunks(tamu::make<audio::CAudioChunkPool>()),
+      m_sourceSampleRate(sourceSampleRate), m_sourceChannels(sourceChannels),
+      m_sourceBytesPerSample(sourceBytesPerSample), m_targetSampleRate(targetSampleRate),
+      m_targetChannels(targetChannels), m_targetBytesPerSample(targetBytesPerSample),
+      m_planarOutput(planarOutput), m_wide(sourceBytesPerSample > 2 || targetBytesPerSample > 2),
+      m_sampleBytes(m_wide ? 4 : 2) {
     if (targetBytesPerSample < 1 || targetBytesPerSample > 4)
         throwUnsupportedTargetSampleSize(targetBytesPerSample);
     if (!m_memoryManager)
@@ -196,7 +197,7 @@ P<IAudioChunk> CSampleRateConverter::convertAs(const uint8_t* input, int32_t fra
     P<IMemoryBlock> result = m_memoryManager->allocate(
         std::min(maxOutputFor(inSamples), outCapacity) * m_targetChannels * m_targetBytesPerSample);
     const double time = currentTime();
-    P<IAudioChunk> chunk = tamu::adopt<IAudioChunk>(new CAudioChunk(time, result.get()));
+    P<IAudioChunk> chunk = m_chunks->make(time, result.get());
 
     for (std::size_t c = 0; c < m_nextInput.size(); ++c) {
         if (leftover > 0)
@@ -259,7 +260,7 @@ P<IAudioChunk> CSampleRateConverter::flushAs() {
     Lanes<Sample>& lanes = this->lanes<Sample>();
     const double time = currentTime();
     if (m_resamplers.empty())
-        return tamu::adopt<IAudioChunk>(new CAudioChunk(time, m_memoryManager->allocate(0).get()));
+        return m_chunks->make(time, m_memoryManager->allocate(0).get());
 
     const int32_t leftoverSamples =
         m_pendingInput.empty() ? 0
@@ -300,7 +301,7 @@ P<IAudioChunk> CSampleRateConverter::flushAs() {
 
     P<IMemoryBlock> result =
         m_memoryManager->allocate(n * m_targetChannels * m_targetBytesPerSample);
-    P<IAudioChunk> chunk = tamu::adopt<IAudioChunk>(new CAudioChunk(time, result.get()));
+    P<IAudioChunk> chunk = m_chunks->make(time, result.get());
     // The stream has ended: the next call starts a fresh filter.
     m_resamplers.clear();
     m_pendingInput.clear();

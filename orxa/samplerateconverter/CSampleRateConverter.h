@@ -14,8 +14,9 @@ class IMemoryManager;
 } // namespace tamu
 
 namespace orxa::audio {
+class CAudioChunkPool;
 class IAudioChunk;
-}
+} // namespace orxa::audio
 
 namespace orxa::samplerateconverter {
 
@@ -103,6 +104,7 @@ private:
                                      tamu::P<audio::IAudioChunk> chunk);
 
     tamu::P<tamu::IMemoryManager> m_memoryManager;
+    tamu::P<audio::CAudioChunkPool> m_chunks;
     int32_t m_sourceSampleRate;
     int32_t m_sourceChannels;
     int32_t m_sourceBytesPerSample;

@@ -694,3 +694,43 @@ TEST_F(FlacSource, DamagedStreamInfoIsRefusedAtOpen) {
         EXPECT_FALSE(source->isOpen());
     }
 }
+
+// The signature is checked beside the decoding over the samples as decoded, whatever the depth
+// (a packing that is not the signature's form is hashed in that form) and whatever layout the
+// host asked for; one changed byte of it is a mismatch.
+TEST_F(FlacSource, SignatureIsCheckedAtEveryDepthAndLayout) {
+    const struct {
+        int channels;
+        int bits;
+        int rate;
+        int wantedRate;
+        int wantedChannels;
+        int wantedBytes;
+    } cases[] = {
+        {1, 8, 22050, 22050, 1, 1},  {2, 12, 44100, 44100, 2, 2}, {2, 16, 44100, 44100, 2, 2},
+        {2, 20, 48000, 48000, 2, 3}, {6, 24, 48000, 48000, 6, 3}, {2, 16, 44100, 48000, 1, 3},
+        {2, 24, 96000, 48000, 2, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.channels) + " channels, " + std::to_string(c.bits) +
+                     " bits, to " + std::to_string(c.wantedRate) + " Hz");
+        std::string flac =
+            encodeWithFlac(wavFile("sig.wav", c.rate, c.channels, c.bits, 0.5), "sig.flac", "");
+        Bytes patched = readBytes(flac);
+        patched[md5Offset + 15] ^= 0x01;
+        writeBytes(pathOf("patched.flac"), patched);
+        for (const auto& [path, result] :
+             {std::pair{flac, EMD5Result::matched},
+              std::pair{pathOf("patched.flac"), EMD5Result::mismatched}}) {
+            P<orxa::common::IAudioSource> source =
+                this->source(path, c.wantedRate, c.wantedChannels, c.wantedBytes);
+            auto* report = tamu::interfaceCast<IStreamIntegrity>(source.get(), false);
+            report->setMD5Checking(true);
+            source->open();
+            EXPECT_EQ(report->getMD5Result(), EMD5Result::pending);
+            decodeAll(*source);
+            EXPECT_EQ(report->getMD5Result(), result);
+            source->close();
+        }
+    }
+}

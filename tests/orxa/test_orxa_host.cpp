@@ -816,3 +816,23 @@ TEST_F(OrxaHost, InfoAsJsonHoldsTheSameFacts) {
     EXPECT_EQ(field(empty, "totalSamples"), "null");
     EXPECT_EQ(field(empty, "md5"), metaflac("md5sum", "empty.flac")); // the MD5 of nothing
 }
+
+// libsndfile and its codec libraries are loaded only by the jobs that read or write WAV or AIFF.
+TEST_F(OrxaHost, OnlySoundFileJobsLoadTheSoundFileLibrary) {
+    const struct {
+        std::string arguments;
+        bool loads;
+    } cases[] = {
+        {"info " + sample, false},
+        {"test " + sample, false},
+        {"decode -t raw " + sample + " -o out.raw", false},
+        {"transcode " + sample + " -o copy.flac", false},
+        {"decode " + sample + " -o out.wav", true},
+        {"encode out.wav -o again.flac", true},
+    };
+    for (const auto& c : cases) {
+        Result result = dir.run("LD_DEBUG=files " + limitedHost() + " " + c.arguments);
+        EXPECT_EQ(result.status, 0) << c.arguments;
+        EXPECT_EQ(result.err.find("libsndfile.so") != std::string::npos, c.loads) << c.arguments;
+    }
+}

@@ -65,6 +65,32 @@ TEST(PcmPacking, FlacFramesInterleaveAndShiftEitherWay) {
     EXPECT_EQ(narrowed, (Bytes{0xFF, 0x7F, 0x00, 0x80}));
 }
 
+// The signature's form keeps each sample as decoded in the fewest whole bytes, 8-bit signed.
+TEST(PcmPacking, SignatureFormIsUnjustifiedSignedLittleEndian) {
+    const struct {
+        int32_t bits;
+        int32_t left[2];
+        int32_t right[2];
+        Bytes bytes;
+    } cases[] = {
+        {8, {-128, 127}, {0, -1}, {0x80, 0x00, 0x7F, 0xFF}},
+        {12, {-2048, 2047}, {1, -2}, {0x00, 0xF8, 0x01, 0x00, 0xFF, 0x07, 0xFE, 0xFF}},
+        {16, {-32768, 1}, {0x1234, -1}, {0x00, 0x80, 0x34, 0x12, 0x01, 0x00, 0xFF, 0xFF}},
+        {20,
+         {0x7FFFF, -1},
+         {-0x80000, 2},
+         {0xFF, 0xFF, 0x07, 0x00, 0x00, 0xF8, 0xFF, 0xFF, 0xFF, 0x02, 0x00, 0x00}},
+        {24, {0x123456, 0}, {-0x800000, 0}, {0x56, 0x34, 0x12, 0x00, 0x00, 0x80, 0, 0, 0, 0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        const int32_t* channels[] = {c.left, c.right};
+        Bytes out(c.bytes.size() + 1, 0xAA);
+        orxa::flac::packForSignature(channels, 2, 2, c.bits, out.data());
+        EXPECT_EQ(Bytes(out.begin(), out.end() - 1), c.bytes) << c.bits << " bits";
+        EXPECT_EQ(out.back(), 0xAA) << c.bits << " bits: wrote past the frame";
+    }
+}
+
 TEST(PcmPacking, WidthsOutsideOneToFourTouchNothing) {
     Bytes out(8, 0xAA);
     const int32_t samples[] = {1, 2};
