@@ -36,6 +36,10 @@ P<CVariantMap> rootOf(const P<IString>& text) {
     throw CJsonParserError(str("the settings text holds no JSON object at its top level"));
 }
 
+bool fitsInt32(int64_t n) {
+    return n >= std::numeric_limits<int32_t>::min() && n <= std::numeric_limits<int32_t>::max();
+}
+
 } // namespace
 
 CJsonValueStore::CJsonValueStore(IURI* uri, int32_t mode)
@@ -114,7 +118,7 @@ int32_t CJsonValueStore::getInt(StringArg name, int32_t defaultValue) {
     P<IVariant> value = member(name);
     if (auto* number = as<CVariantInt64>(value)) {
         int64_t n = number->getValue();
-        if (n >= std::numeric_limits<int32_t>::min() && n <= std::numeric_limits<int32_t>::max())
+        if (fitsInt32(n))
             return static_cast<int32_t>(n);
     }
     return defaultValue;
@@ -226,8 +230,7 @@ void CJsonValueStore::assignTo(IValueStore& other) {
             other.setString(*key, text->getValue());
         else if (auto* number = as<CVariantInt64>(value)) {
             int64_t n = number->getValue();
-            if (n >= std::numeric_limits<int32_t>::min() &&
-                n <= std::numeric_limits<int32_t>::max())
+            if (fitsInt32(n))
                 other.setInt(*key, static_cast<int32_t>(n));
             else
                 other.setInt64(*key, n);

@@ -62,10 +62,6 @@ bool isBinary(const XMLElement& element) {
     return type && std::strcmp(type, binaryType) == 0;
 }
 
-std::string utf8(StringArg text) {
-    return stringConv::toStdString(*valueStore::copyOf(text));
-}
-
 std::string encodedName(const std::string& text) {
     std::string encoded;
     if (text.empty() || text[0] == '-' || text[0] == '.' || (text[0] >= '0' && text[0] <= '9'))
@@ -175,7 +171,7 @@ bool decodeBase64(const char* text, std::string& bytes) {
 } // namespace
 
 std::string CXmlValueStore::encodeName(StringArg name) {
-    return encodedName(utf8(name));
+    return encodedName(valueStore::utf8(name));
 }
 
 P<IString> CXmlValueStore::decodeName(const char* elementName) {
@@ -217,12 +213,12 @@ XMLElement* CXmlValueStore::element(bool create) {
 
 XMLElement* CXmlValueStore::findValue(StringArg name) {
     valueStore::requireRead(m_mode, m_uri.get());
-    return findChild(element(false), utf8(name), Kind::value);
+    return findChild(element(false), valueStore::utf8(name), Kind::value);
 }
 
 XMLElement* CXmlValueStore::replaceValue(StringArg name) {
     valueStore::requireWrite(m_mode, m_uri.get());
-    std::string text = utf8(name);
+    std::string text = valueStore::utf8(name);
     XMLElement* parent = element(true);
     XMLElement* fresh = m_document->NewElement(encodedName(text).c_str());
     // In the old one's place, so that a file keeps its order across saves.
@@ -310,7 +306,7 @@ P<IMemoryBlock> CXmlValueStore::loadBinary(StringArg name, const P<IMemoryBlock>
 
 P<IValueStore> CXmlValueStore::openSubStore(StringArg name, int32_t mode) {
     std::vector<std::string> path = m_path;
-    path.push_back(utf8(name));
+    path.push_back(valueStore::utf8(name));
     P<CXmlValueStore> sub = adopt(new CXmlValueStore(m_document, std::move(path), mode));
     bool canCreate = (mode & valueStoreWrite) && (m_mode & valueStoreWrite);
     if (!sub->element(canCreate))
@@ -324,7 +320,7 @@ bool CXmlValueStore::hasValue(StringArg name) {
 
 bool CXmlValueStore::hasSubStore(StringArg name) {
     valueStore::requireRead(m_mode, m_uri.get());
-    return findChild(element(false), utf8(name), Kind::store) != nullptr;
+    return findChild(element(false), valueStore::utf8(name), Kind::store) != nullptr;
 }
 
 P<IArray> CXmlValueStore::namesOf(bool subStores) {
@@ -350,7 +346,7 @@ P<IArray> CXmlValueStore::getSubStoreNames() {
 void CXmlValueStore::removeNamed(StringArg name, bool subStores) {
     valueStore::requireWrite(m_mode, m_uri.get());
     XMLElement* parent = element(false);
-    std::string text = utf8(name);
+    std::string text = valueStore::utf8(name);
     while (XMLElement* child = findChild(parent, text, subStores ? Kind::store : Kind::value))
         parent->DeleteChild(child);
 }

@@ -50,6 +50,10 @@ P<IString> copyOf(StringArg text) {
                       text.knownCharCount(), false, StringStorage::copy);
 }
 
+std::string utf8(StringArg text) {
+    return stringConv::toStdString(*copyOf(text));
+}
+
 void saveAtomically(IURI& uri, const std::function<void(IOutStream&)>& write) {
     P<IURI> temporary = temporaryBeside(uri);
     try {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 namespace tamu {
 
@@ -21,6 +22,8 @@ void requireWrite(int32_t mode, IURI* uri);
 
 // A string of its own holding the text of `text`.
 P<IString> copyOf(StringArg text);
+// The text as UTF-8 bytes (names as tinyxml2 and SQLite take them).
+std::string utf8(StringArg text);
 
 // Writes a file through `write` so that no reader ever sees it half written: the bytes go to a
 // temporary file beside it, which is renamed over the old file only when all of them are out.

@@ -59,10 +59,6 @@ std::string registryFolder() {
     return config + "/tamu/registry";
 }
 
-std::string utf8(StringArg text) {
-    return stringConv::toStdString(*valueStore::copyOf(text));
-}
-
 void putLittleEndian(uint8_t* out, uint64_t value, int bytes) {
     for (int i = 0; i < bytes; ++i)
         out[i] = static_cast<uint8_t>(value >> (8 * i));
@@ -182,7 +178,7 @@ struct StoredValue {
 std::optional<StoredValue> readValue(const CRegistryDatabase& database, int64_t key,
                                      StringArg name) {
     Statement query(database, "SELECT type, data FROM registry_values WHERE key = ? AND name = ?");
-    query.bind(key).bind(utf8(name));
+    query.bind(key).bind(valueStore::utf8(name));
     if (!query.step())
         return std::nullopt;
     return StoredValue{query.integer(0), query.blob(1)};
@@ -226,6 +222,16 @@ std::optional<int64_t> walkKeys(const CRegistryDatabase& database, int64_t key,
     return key;
 }
 
+// The names `sql` selects for the key.
+P<IArray> namesOf(const CRegistryDatabase& database, int64_t key, const char* sql) {
+    Statement query(database, sql);
+    query.bind(key);
+    P<CArray> names = make<CArray>();
+    while (query.step())
+        names->add(stringConv::fromStd(query.text(0)).get());
+    return names;
+}
+
 std::shared_ptr<CRegistryDatabase> openDatabase(const std::string& baseKey, bool create) {
     std::string folder = registryFolder();
     std::string path = folder + "/" + baseKey + ".sqlite";
@@ -258,10 +264,10 @@ CRegistryValueStore::~CRegistryValueStore() = default;
 P<CRegistryValueStore> CRegistryValueStore::open(StringArg baseKey, StringArg subKeyPath,
                                                  int32_t mode) {
     bool create = (mode & valueStoreWrite) != 0;
-    std::shared_ptr<CRegistryDatabase> database = openDatabase(utf8(baseKey), create);
+    std::shared_ptr<CRegistryDatabase> database = openDatabase(valueStore::utf8(baseKey), create);
     if (!database)
         return nullptr;
-    std::optional<int64_t> key = walkKeys(*database, rootKey, utf8(subKeyPath), create);
+    std::optional<int64_t> key = walkKeys(*database, rootKey, valueStore::utf8(subKeyPath), create);
     if (!key)
         return nullptr;
     return adopt(new CRegistryValueStore(std::move(database), *key, mode));
@@ -285,7 +291,7 @@ void CRegistryValueStore::setValue(StringArg name, ValueType type, const void* d
                      "INSERT INTO registry_values (key, name, type, data) VALUES (?, ?, ?, ?) "
                      "ON CONFLICT (key, name) DO UPDATE SET type = excluded.type, "
                      "data = excluded.data");
-    upsert.bind(m_key).bind(utf8(name)).bind(type).bindBlob(data, size).step();
+    upsert.bind(m_key).bind(valueStore::utf8(name)).bind(type).bindBlob(data, size).step();
 }
 
 void CRegistryValueStore::setString(StringArg name, StringArg value) {
@@ -379,7 +385,7 @@ P<IMemoryBlock> CRegistryValueStore::loadBinary(StringArg name,
 
 P<IValueStore> CRegistryValueStore::openSubStore(StringArg name, int32_t mode) {
     bool create = (mode & valueStoreWrite) && (m_mode & valueStoreWrite);
-    std::optional<int64_t> key = walkKeys(*m_database, m_key, utf8(name), create);
+    std::optional<int64_t> key = walkKeys(*m_database, m_key, valueStore::utf8(name), create);
     if (!key)
         return nullptr;
     return adopt(new CRegistryValueStore(m_database, *key, mode));
@@ -392,40 +398,32 @@ bool CRegistryValueStore::hasValue(StringArg name) {
 
 bool CRegistryValueStore::hasSubStore(StringArg name) {
     valueStore::requireRead(m_mode, nullptr);
-    return walkKeys(*m_database, m_key, utf8(name), false).has_value();
+    return walkKeys(*m_database, m_key, valueStore::utf8(name), false).has_value();
 }
 
 P<IArray> CRegistryValueStore::getValueNames() {
     valueStore::requireRead(m_mode, nullptr);
-    Statement query(*m_database, "SELECT name FROM registry_values WHERE key = ? ORDER BY rowid");
-    query.bind(m_key);
-    P<CArray> names = make<CArray>();
-    while (query.step())
-        names->add(stringConv::fromStd(query.text(0)).get());
-    return names;
+    return namesOf(*m_database, m_key,
+                   "SELECT name FROM registry_values WHERE key = ? ORDER BY rowid");
 }
 
 P<IArray> CRegistryValueStore::getSubStoreNames() {
     valueStore::requireRead(m_mode, nullptr);
-    Statement query(*m_database, "SELECT name FROM registry_keys WHERE parent = ? ORDER BY id");
-    query.bind(m_key);
-    P<CArray> names = make<CArray>();
-    while (query.step())
-        names->add(stringConv::fromStd(query.text(0)).get());
-    return names;
+    return namesOf(*m_database, m_key,
+                   "SELECT name FROM registry_keys WHERE parent = ? ORDER BY id");
 }
 
 void CRegistryValueStore::removeValue(StringArg name) {
     valueStore::requireWrite(m_mode, nullptr);
     Statement remove(*m_database, "DELETE FROM registry_values WHERE key = ? AND name = ?");
-    remove.bind(m_key).bind(utf8(name)).step();
+    remove.bind(m_key).bind(valueStore::utf8(name)).step();
 }
 
 void CRegistryValueStore::removeSubStore(StringArg name) {
     valueStore::requireWrite(m_mode, nullptr);
     // The foreign keys take the sub-tree's keys and values with it.
     Statement remove(*m_database, "DELETE FROM registry_keys WHERE parent = ? AND name = ?");
-    remove.bind(m_key).bind(utf8(name)).step();
+    remove.bind(m_key).bind(valueStore::utf8(name)).step();
 }
 
 void CRegistryValueStore::save() {}
