@@ -57,25 +57,31 @@ $(BUILD_FUZZ)/CMakeCache.txt: | deps
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD_FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	      -DORXA_BUILD_FUZZ=ON -DORXA_BUILD_TESTS=OFF -DORXA_BUILD_BENCH=OFF $(CMAKE_FLAGS)
 
-# Runs fuzz/fuzz_$(1).cpp with inputs of at most $(2) bytes, and fuzz/$(1).dict when there is one.
+# Runs fuzz/fuzz_$(1).cpp with inputs of at most $(2) bytes, and fuzz/$(1).dict when there is one;
+# its seeds are fuzz/corpus/$(1), or the folder $(3) when given.
 define run-fuzzer
 	mkdir -p $(BUILD_FUZZ)/corpus/$(1)
 	$(ASAN_ENV) $(BUILD_FUZZ)/fuzz_$(1) -max_total_time=$(FUZZ_TIME) -max_len=$(2) \
-	    $(if $(wildcard fuzz/$(1).dict),-dict=fuzz/$(1).dict) $(BUILD_FUZZ)/corpus/$(1) fuzz/corpus/$(1)
+	    $(if $(wildcard fuzz/$(1).dict),-dict=fuzz/$(1).dict) $(BUILD_FUZZ)/corpus/$(1) \
+	    $(if $(3),$(3),fuzz/corpus/$(1))
 endef
 
 # Each fuzz target runs FUZZ_TIME seconds, one after the other; what it finds new is kept in
 # build-fuzz/corpus.
 fuzz: deps $(BUILD_FUZZ)/CMakeCache.txt
 	cmake --build $(BUILD_FUZZ) -j$(JOBS) --target fuzz_uri fuzz_json fuzz_textreader fuzz_base64 \
-	      fuzz_flac_source fuzz_xml_value_store
+	      fuzz_flac_source fuzz_xml_value_store fuzz_wav_encode fuzz_log_values
 	scripts/fuzz-seeds.sh fuzz/corpus/flac_source >/dev/null
+	scripts/fuzz-seeds.sh $(BUILD_FUZZ)/seeds/wav_encode wav_encode >/dev/null
+	scripts/fuzz-seeds.sh $(BUILD_FUZZ)/seeds/log_values log_values >/dev/null
 	$(call run-fuzzer,uri,512)
 	$(call run-fuzzer,json,4096)
 	$(call run-fuzzer,textreader,4096)
 	$(call run-fuzzer,base64,4096)
 	$(call run-fuzzer,flac_source,65536)
 	$(call run-fuzzer,xml_value_store,4096)
+	$(call run-fuzzer,wav_encode,16384,$(BUILD_FUZZ)/seeds/wav_encode)
+	$(call run-fuzzer,log_values,4096,$(BUILD_FUZZ)/seeds/log_values)
 
 $(BUILD_RELEASE)/CMakeCache.txt: | deps
 	cmake -S . -B $(BUILD_RELEASE) -DCMAKE_BUILD_TYPE=Release -DORXA_BUILD_TESTS=OFF $(CMAKE_FLAGS)
