@@ -8,6 +8,7 @@
 #include "orxa/common/logBridge.h"
 #include "tamu/CException.h"
 #include "tamu/CValueList.h"
+#include "tamu/charEncodings.h"
 #include "tamu/CObject.h"
 #include "tamu/ILogManager.h"
 #include "tamu/IString.h"
@@ -110,6 +111,22 @@ std::string keyOf(const std::string& name, bool caseSensitive) {
     return key;
 }
 
+// A string leaves invalid UTF-8 bytes out of comparisons and hashing, so "\xbeB" names the
+// same value as "B". The model keys an arbitrary name by the characters the string decodes;
+// a character beyond ASCII is spelled so that it can never meet a model name, which has ASCII
+// letters only.
+std::string decodedName(const std::string& bytes) {
+    const P<tamu::ICharEncoding> utf8 = tamu::getUTF8Encoding();
+    const int32_t size = static_cast<int32_t>(bytes.size());
+    std::string key;
+    uint32_t codePoint = 0;
+    for (int32_t pos = utf8->decodeNextChar(codePoint, bytes.data(), size, 0); pos >= 0;
+         pos = utf8->decodeNextChar(codePoint, bytes.data(), size, pos))
+        key += codePoint < 0x80 ? std::string(1, static_cast<char>(codePoint))
+                                : "\xff" + std::to_string(codePoint) + ";";
+    return key;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -181,7 +198,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         case 6: { // a text under an arbitrary name: stored, then gone again
             const std::string name = program.text();
-            if (model.count(keyOf(name, caseSensitive)) != 0 || name.empty())
+            const std::string key = keyOf(decodedName(name), caseSensitive);
+            if (model.count(key) != 0 || key.empty())
                 break;
             P<tamu::IString> value = utf8(program.text());
             list->set(utf8(name), value);
