@@ -69,11 +69,6 @@ P<Interface> getAs(const IBase* object, const P<Interface>& defaultValue) {
     return defaultValue;
 }
 
-P<IString> copyText(const StringArg& text, StringStorage storage) {
-    return makeString(const_cast<ICharEncoding&>(text.encoding()), text.data(), text.byteLength(),
-                      text.knownCharCount(), false, storage);
-}
-
 } // namespace
 
 CValueList::CValueList(bool caseSensitive) : m_caseSensitive(caseSensitive) {}
@@ -82,7 +77,7 @@ CValueList::~CValueList() = default;
 
 String CValueList::keyOf(const StringArg& name, bool stored) const {
     if (m_caseSensitive)
-        return copyText(name, stored ? StringStorage::copy : StringStorage::reference);
+        return makeString(name, stored ? StringStorage::copy : StringStorage::reference);
     // Folding, unlike the C runtime's case mapping, does not depend on the locale: a name
     // stored under one locale is found under any other.
     const CaseFoldTable& table = caseFoldTable();
@@ -152,7 +147,7 @@ void CValueList::set(StringArg name, IBase* value) {
         entry->value = P<IBase>(value);
         return;
     }
-    String given = copyText(name, StringStorage::copy);
+    String given = makeString(name, StringStorage::copy);
     m_entries.put(m_caseSensitive ? given : keyOf(name, true), Entry{given, P<IBase>(value)});
 }
 

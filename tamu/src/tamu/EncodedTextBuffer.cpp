@@ -34,6 +34,11 @@ P<IString> makeString(ICharEncoding& encoding, const void* text, int32_t byteLen
     return adopt(new CString(text, byteLength, charCount, zeroTerminated, encoding, storage));
 }
 
+P<IString> makeString(const StringArg& text, StringStorage storage) {
+    return makeString(const_cast<ICharEncoding&>(text.encoding()), text.data(), text.byteLength(),
+                      text.knownCharCount(), false, storage);
+}
+
 EncodedTextBuffer::EncodedTextBuffer(ICharEncoding& encoding, int32_t reserveBytes)
     : m_encoding(encoding), m_unitSize(encoding.getEncodedSize(0)) {
     if (reserveBytes > 0)

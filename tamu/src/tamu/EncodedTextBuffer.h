@@ -10,6 +10,9 @@ namespace tamu {
 // UTF-16, ...; a plain CString for an encoding of elsewhere).
 P<IString> makeString(ICharEncoding& encoding, const void* text, int32_t byteLength,
                       int32_t charCount, bool zeroTerminated, StringStorage storage);
+// The same for a text argument, in its own encoding: a copy of its bytes, or a string that
+// refers to them (for a lookup key that lives no longer than the argument).
+P<IString> makeString(const StringArg& text, StringStorage storage);
 
 // Collects text in one encoding and hands it over to a new string without another copy.
 class EncodedTextBuffer {

@@ -46,8 +46,7 @@ void requireWrite(int32_t mode, IURI* uri) {
 }
 
 P<IString> copyOf(StringArg text) {
-    return makeString(const_cast<ICharEncoding&>(text.encoding()), text.data(), text.byteLength(),
-                      text.knownCharCount(), false, StringStorage::copy);
+    return makeString(text, StringStorage::copy);
 }
 
 std::string utf8(StringArg text) {
