@@ -58,12 +58,13 @@ $(BUILD_FUZZ)/CMakeCache.txt: | deps
 	      -DORXA_BUILD_FUZZ=ON -DORXA_BUILD_TESTS=OFF -DORXA_BUILD_BENCH=OFF $(CMAKE_FLAGS)
 
 # Runs fuzz/fuzz_$(1).cpp with inputs of at most $(2) bytes, and fuzz/$(1).dict when there is one;
-# its seeds are fuzz/corpus/$(1), or the folder $(3) when given.
+# its seeds are fuzz/corpus/$(1), or the folder $(3) when given, with fuzz/corpus/$(1) too when
+# that holds the inputs of past findings.
 define run-fuzzer
 	mkdir -p $(BUILD_FUZZ)/corpus/$(1)
 	$(ASAN_ENV) $(BUILD_FUZZ)/fuzz_$(1) -max_total_time=$(FUZZ_TIME) -max_len=$(2) \
 	    $(if $(wildcard fuzz/$(1).dict),-dict=fuzz/$(1).dict) $(BUILD_FUZZ)/corpus/$(1) \
-	    $(if $(3),$(3),fuzz/corpus/$(1))
+	    $(if $(3),$(wildcard fuzz/corpus/$(1)) $(3),fuzz/corpus/$(1))
 endef
 
 # Each fuzz target runs FUZZ_TIME seconds, one after the other; what it finds new is kept in

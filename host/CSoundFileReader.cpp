@@ -1,8 +1,15 @@
 #include "CSoundFileReader.h"
 
+#include "riffChunks.h"
 #include "soundFileLibrary.h"
 #include "soundFileTags.h"
+#include "systemReason.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <stdexcept>
@@ -66,9 +73,78 @@ int64_t promisedFramesOf(const std::string& path, int format, int64_t frameBytes
 
 } // namespace
 
+// The file as libsndfile gets to read it: each damaged LIST chunk shows the id "JUNK", which
+// every reader skips by its size, so the audio around it still reads.
+class CSoundFileReader::CPatchedFile {
+public:
+    CPatchedFile(const std::string& path, std::vector<int64_t> junk) : m_junk(std::move(junk)) {
+        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (m_fd < 0)
+            throw std::runtime_error(systemReason(errno));
+        m_length = ::lseek(m_fd, 0, SEEK_END);
+    }
+    CPatchedFile(const CPatchedFile&) = delete;
+    CPatchedFile& operator=(const CPatchedFile&) = delete;
+    ~CPatchedFile() { ::close(m_fd); }
+
+    SNDFILE* open(SF_INFO& info) {
+        static SF_VIRTUAL_IO io = {
+            [](void* self) -> sf_count_t { return static_cast<CPatchedFile*>(self)->m_length; },
+            [](sf_count_t offset, int whence, void* self) {
+                return static_cast<CPatchedFile*>(self)->seek(offset, whence);
+            },
+            [](void* buffer, sf_count_t count, void* self) {
+                return static_cast<CPatchedFile*>(self)->read(buffer, count);
+            },
+            [](const void*, sf_count_t, void*) -> sf_count_t { return 0; },
+            [](void* self) -> sf_count_t { return static_cast<CPatchedFile*>(self)->m_at; },
+        };
+        return soundfile::api().openVirtual(&io, SFM_READ, &info, this);
+    }
+
+private:
+    sf_count_t seek(sf_count_t offset, int whence) {
+        const sf_count_t base = whence == SEEK_CUR ? m_at : whence == SEEK_END ? m_length : 0;
+        if (base + offset < 0)
+            return -1;
+        m_at = base + offset;
+        return m_at;
+    }
+
+    sf_count_t read(void* buffer, sf_count_t count) {
+        ssize_t got;
+        do
+            got = ::pread(m_fd, buffer, static_cast<size_t>(count), m_at);
+        while (got < 0 && errno == EINTR);
+        if (got <= 0)
+            return 0;
+        auto* bytes = static_cast<char*>(buffer);
+        for (int64_t id : m_junk)
+            for (int64_t i = std::max(id, m_at); i < std::min<int64_t>(id + 4, m_at + got); ++i)
+                bytes[i - m_at] = "JUNK"[i - id];
+        m_at += got;
+        return got;
+    }
+
+    int m_fd = -1;
+    sf_count_t m_length = 0;
+    sf_count_t m_at = 0;
+    std::vector<int64_t> m_junk;
+};
+
 CSoundFileReader::CSoundFileReader(const std::string& path) {
     SF_INFO info{};
-    m_file = soundfile::api().open(path.c_str(), SFM_READ, &info);
+    std::vector<int64_t> damaged = riffChunks::damagedListChunks(path);
+    if (damaged.empty()) {
+        m_file = soundfile::api().open(path.c_str(), SFM_READ, &info);
+    } else {
+        m_damage = "the LIST chunk at byte " + std::to_string(damaged.front()) +
+                   (damaged.size() > 1 ? " (and " + std::to_string(damaged.size() - 1) + " more)"
+                                       : std::string()) +
+                   " is damaged (a part of it runs past its end): its tags are left out";
+        m_patched = std::make_unique<CPatchedFile>(path, std::move(damaged));
+        m_file = m_patched->open(info);
+    }
     if (!m_file)
         throw std::runtime_error(soundfile::api().strerror(nullptr));
     m_bytesPerSample = bytesOfSubtype(info.format & SF_FORMAT_SUBMASK);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,10 +31,17 @@ public:
     // The file's title, artist, ... as Vorbis comments ("TITLE=...").
     const std::vector<std::string>& getTags() const { return m_tags; }
 
+    // What of the file was left out to read the rest, for a warning; empty when nothing was.
+    const std::string& getDamage() const { return m_damage; }
+
     // Up to `frames` frames, each sample left-aligned in 32 bits; 0 at the end.
     int64_t read(int32_t* buffer, int64_t frames);
 
 private:
+    class CPatchedFile;
+
+    // Kept open as long as libsndfile reads through it.
+    std::unique_ptr<CPatchedFile> m_patched;
     SNDFILE* m_file = nullptr;
     int32_t m_sampleRate = 0;
     int32_t m_channels = 0;
@@ -42,6 +50,7 @@ private:
     int64_t m_promisedFrames = -1;
     std::vector<int32_t> m_positions;
     std::vector<std::string> m_tags;
+    std::string m_damage;
 };
 
 } // namespace orxa::host

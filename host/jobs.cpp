@@ -297,6 +297,9 @@ double encodeFile(const JobContext& context, const Job& job, CProgress& progress
     CInputFile input(job.input);
     auto reader = CJobError::about(
         job.input, [&] { return std::make_unique<CSoundFileReader>(input.openPath()); });
+    // The audio is whole; what the damaged chunk held is lost, and the user hears of it.
+    if (!reader->getDamage().empty())
+        console::error(job.input, "warning: " + reader->getDamage());
     Layout layout{reader->getSampleRate(), reader->getChannels(), reader->getBytesPerSample()};
     const channelLayout::Order order = CJobError::about(job.input, [&] {
         return channelLayout::orderFor(layout.channels, reader->getChannelPositions(),

@@ -39,6 +39,7 @@ Loaded load() {
     std::string& failure = loaded.failure;
     bind(handle, "sf_open", api.open, failure);
     bind(handle, "sf_open_fd", api.openFd, failure);
+    bind(handle, "sf_open_virtual", api.openVirtual, failure);
     bind(handle, "sf_close", api.close, failure);
     bind(handle, "sf_command", api.command, failure);
     bind(handle, "sf_set_string", api.setString, failure);

@@ -11,6 +11,7 @@ namespace orxa::host::soundfile {
 struct Api {
     decltype(&::sf_open) open;
     decltype(&::sf_open_fd) openFd;
+    decltype(&::sf_open_virtual) openVirtual;
     decltype(&::sf_close) close;
     decltype(&::sf_command) command;
     decltype(&::sf_set_string) setString;

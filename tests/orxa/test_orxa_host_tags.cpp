@@ -402,4 +402,23 @@ TEST_F(OrxaHostTags, SoundFileTagsTravelBothWays) {
     // --no-tags leaves the recording's strings behind.
     ok("-q encode --no-tags tagged.wav -o untagged.flac");
     EXPECT_EQ(tags("untagged.flac"), "");
+
+    // A LIST whose last sub-chunk claims 4 GiB: libsndfile would never return from opening it.
+    // The audio is encoded whole, the tags are left out, and the user is told.
+    const std::string plain = readFile(dir / "plain.wav");
+    const std::string list = "INFOINAM" + littleEndian(4, 4) + "abc" + '\0' + "\xff\xff\xff\xff" +
+                             littleEndian(0xFFFFFFF8u, 4);
+    const size_t data = plain.find("data", 12);
+    std::string damaged = plain.substr(0, data) + "LIST" +
+                          littleEndian(static_cast<uint32_t>(list.size()), 4) + list +
+                          plain.substr(data);
+    writeFile(dir / "damaged.wav",
+              damaged.replace(4, 4, littleEndian(static_cast<uint32_t>(damaged.size() - 8), 4)));
+    Result result = ok("-q encode damaged.wav");
+    EXPECT_NE(result.err.find("damaged.wav: warning: the LIST chunk at byte 36 is damaged"),
+              std::string::npos)
+        << result.err;
+    EXPECT_EQ(tags("damaged.flac"), "");
+    EXPECT_TRUE(reference("flac -s -d -c --force-raw-format --endian=little --sign=signed "
+                          "damaged.flac") == reference("sox plain.wav -t raw -"));
 }
