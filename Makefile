@@ -15,12 +15,15 @@ ASAN_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 
             UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 TSAN_ENV := TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
-.PHONY: all deps build demo test test-asan test-tsan bench bench-compare fuzz format clean
+.PHONY: all deps bench-deps build demo test test-asan test-tsan bench bench-compare fuzz format clean
 
 all: build
 
 deps:
 	@scripts/deps.sh
+
+bench-deps:
+	@scripts/deps.sh --bench
 
 $(BUILD)/CMakeCache.txt: | deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
@@ -90,13 +93,13 @@ $(BUILD_RELEASE)/CMakeCache.txt: | deps
 # A Release build of its own: the micro-benchmarks of the hot loops, then orxa-host timed against
 # flac, sox, metaflac (and ffmpeg when present) on inputs synthesised into build-release/ once.
 # ROUNDS=n sets the rounds of each pair (default 5).
-bench: deps $(BUILD_RELEASE)/CMakeCache.txt
+bench: deps bench-deps $(BUILD_RELEASE)/CMakeCache.txt
 	cmake --build $(BUILD_RELEASE) -j$(JOBS)
 	@scripts/bench.sh $(BUILD_RELEASE)
 	@scripts/bench-compare.py $(BUILD_RELEASE)
 
 # The side-by-side table alone.
-bench-compare: deps $(BUILD_RELEASE)/CMakeCache.txt
+bench-compare: deps bench-deps $(BUILD_RELEASE)/CMakeCache.txt
 	cmake --build $(BUILD_RELEASE) -j$(JOBS)
 	@scripts/bench-compare.py $(BUILD_RELEASE)
 

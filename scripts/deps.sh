@@ -14,6 +14,12 @@ packages=(
   flac sox bsdutils python3 time
 )
 
+# `deps.sh --bench` adds what only the benchmarks compare against: ffmpeg (with libsoxr) brings in
+# some 80 packages that building and testing never need.
+if [ "${1:-}" = "--bench" ]; then
+  packages+=(ffmpeg)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
