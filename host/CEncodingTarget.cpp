@@ -69,12 +69,20 @@ CEncodingTarget::~CEncodingTarget() {
 }
 
 void CEncodingTarget::write(const tamu::P<orxa::audio::IAudioChunk>& chunk) {
-    CJobError::about(m_path, m_reopen, [&] { m_format->writeAudioChunk(chunk); });
+    try {
+        CJobError::about(m_path, m_reopen, [&] { m_format->writeAudioChunk(chunk); });
+    } catch (const CJobError& e) {
+        throw withReason(e);
+    }
     checkStatus();
 }
 
 int64_t CEncodingTarget::commit() {
-    CJobError::about(m_path, m_reopen, [&] { m_format->close(); });
+    try {
+        CJobError::about(m_path, m_reopen, [&] { m_format->close(); });
+    } catch (const CJobError& e) {
+        throw withReason(e);
+    }
     checkStatus();
     m_format = nullptr;
     struct stat status {};
@@ -134,6 +142,25 @@ void CEncodingTarget::configure(const EncoderSetup& setup) {
     }
 }
 
+// The stream's reason for the format's first failure ("File too large"), named as the user
+// knows the file; empty when there is none.
+std::string CEncodingTarget::failureReason() const {
+    tamu::P<orxa::common::IFormatStatus> status =
+        tamu::tryInterfaceCast<orxa::common::IFormatStatus>(m_format);
+    tamu::P<tamu::IString> reason = status ? status->getFailureReason() : nullptr;
+    return reason ? CJobError::naming(tamu::stringConv::toStdString(*reason), m_reopen, m_path)
+                  : std::string();
+}
+
+// The format's refusal ("error during FLAC encoding") says that the file is lost, its status
+// why.
+CJobError CEncodingTarget::withReason(const CJobError& refusal) const {
+    const std::string reason = failureReason();
+    if (reason.empty() || std::string(refusal.what()).find(reason) != std::string::npos)
+        return refusal;
+    return CJobError(refusal.file(), refusal.what() + (": " + reason));
+}
+
 // The format logs its failures instead of throwing them, and tells them through its status.
 void CEncodingTarget::checkStatus() {
     tamu::P<orxa::common::IFormatStatus> status =
@@ -141,9 +168,10 @@ void CEncodingTarget::checkStatus() {
     if (!status || !status->hasFailed())
         return;
     tamu::P<tamu::IString> failure = status->getFailure();
-    throw CJobError(m_path, CJobError::naming(failure ? tamu::stringConv::toStdString(*failure)
-                                                      : std::string("the output failed"),
-                                              m_reopen, m_path));
+    throw withReason(CJobError(
+        m_path, CJobError::naming(failure ? tamu::stringConv::toStdString(*failure)
+                                          : std::string("the output failed"),
+                                  m_reopen, m_path)));
 }
 
 } // namespace orxa::host

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CJobError.h"
 #include "Layout.h"
 #include "encodeChoices.h"
 
@@ -44,6 +45,8 @@ public:
 private:
     void configure(const EncoderSetup& setup);
     void checkStatus();
+    std::string failureReason() const;
+    CJobError withReason(const CJobError& refusal) const;
     void copyInto(int fd);
 
     std::string m_path;

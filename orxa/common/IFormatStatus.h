@@ -19,6 +19,10 @@ public:
     virtual bool hasFailed() = 0;
     // The log line of the first failure since the last open; null while nothing has failed.
     virtual tamu::P<tamu::IString> getFailure() = 0;
+    // What the stream said of that failure (its exception's text, which names the system's
+    // reason, as "File too large"), also where the log line leaves it out; null when it said
+    // nothing (a failure of libFLAC's own).
+    virtual tamu::P<tamu::IString> getFailureReason() = 0;
 };
 
 } // namespace orxa::common

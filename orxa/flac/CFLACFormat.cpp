@@ -84,6 +84,7 @@ void CFLACFormat::open() {
     close();
     m_isFinished = false;
     m_failure = nullptr;
+    m_failureReason = nullptr;
     log(tamu::formatString("CFLACFormat: trying to open %s", locationText()));
 
     // libFLAC takes 32-bit samples; a chunk sample of any other size has no reading, and a
@@ -380,15 +381,20 @@ FLAC__StreamEncoderTellStatus CFLACFormat::tellCallback(const FLAC__StreamEncode
 // The encoder's handlers name themselves in their failure lines; only the seek handler's line
 // carries the foundation's message.
 auto CFLACFormat::handlerFailure(const char* handler, bool withMessage) {
+    // The reason is kept for the host whatever the line shows: a file that could not be written
+    // should say why.
     return [this, handler, withMessage](const CallbackFailure& failure) {
         if (failure.what)
             fail(tamu::formatString("CFLACFormat: %s %s\n%s", handler, locationText(),
-                                    failure.what));
+                                    failure.what),
+                 tamu::stringConv::fromUTF8(failure.what));
         else if (failure.message && withMessage)
             fail(tamu::formatString("CFLACFormat: %s %s\n%s", handler, locationText(),
-                                    failure.message));
+                                    failure.message),
+                 failure.message);
         else
-            fail(tamu::formatString("CFLACFormat: %s %s", handler, locationText()));
+            fail(tamu::formatString("CFLACFormat: %s %s", handler, locationText()),
+                 failure.message);
     };
 }
 
@@ -429,9 +435,11 @@ FLAC__StreamEncoderTellStatus CFLACFormat::tell(FLAC__uint64* offset) {
         handlerFailure("tellHandler", false));
 }
 
-void CFLACFormat::fail(const tamu::P<tamu::IString>& text) {
-    if (!m_failure)
+void CFLACFormat::fail(const tamu::P<tamu::IString>& text, const tamu::P<tamu::IString>& reason) {
+    if (!m_failure) {
         m_failure = text;
+        m_failureReason = reason;
+    }
     log(text);
 }
 
@@ -441,6 +449,10 @@ bool CFLACFormat::hasFailed() {
 
 tamu::P<tamu::IString> CFLACFormat::getFailure() {
     return m_failure;
+}
+
+tamu::P<tamu::IString> CFLACFormat::getFailureReason() {
+    return m_failureReason;
 }
 
 void CFLACFormat::log(const tamu::P<tamu::IString>& text) {

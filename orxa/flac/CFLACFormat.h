@@ -69,6 +69,7 @@ public:
 
     bool hasFailed() override;
     tamu::P<tamu::IString> getFailure() override;
+    tamu::P<tamu::IString> getFailureReason() override;
 
 private:
     // What a host set through IEncoderSettings; the defaults write the fixed stream.
@@ -98,8 +99,9 @@ private:
 
     void startEncoder();
     void log(const tamu::P<tamu::IString>& text);
-    // Logs a failure and keeps the first one of this open for IFormatStatus.
-    void fail(const tamu::P<tamu::IString>& text);
+    // Logs a failure and keeps the first one of this open, and the stream's reason for it, for
+    // IFormatStatus.
+    void fail(const tamu::P<tamu::IString>& text, const tamu::P<tamu::IString>& reason = nullptr);
     tamu::P<tamu::IString> locationText() const;
 
     tamu::P<tamu::ISeekableOutStream> m_outStream;
@@ -109,8 +111,9 @@ private:
     int32_t m_channels;
     int32_t m_bytesPerSample;
     bool m_isFinished = false;
-    // The first failure since open, for IFormatStatus.
+    // The first failure since open and its reason, for IFormatStatus.
     tamu::P<tamu::IString> m_failure;
+    tamu::P<tamu::IString> m_failureReason;
     tamu::P<tamu::IString> m_pluginName;
     FLAC__StreamEncoder* m_encoder = nullptr;
     std::unique_ptr<Settings> m_settings;

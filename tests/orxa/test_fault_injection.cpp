@@ -217,6 +217,12 @@ TEST_F(FaultInjection, TheFormatTellsTheHostThatItsFileIsIncomplete) {
                 ASSERT_TRUE(status->getFailure());
                 EXPECT_EQ(tamu::stringConv::toStdString(*status->getFailure()), c.failure);
                 EXPECT_EQ(countLines(2, c.failure), failures + 1);
+                // Whatever the line shows, the host can still tell the user why.
+                ASSERT_TRUE(status->getFailureReason());
+                EXPECT_EQ(tamu::stringConv::toStdString(*status->getFailureReason()),
+                          faulty::failureText(c.fault.operation));
+            } else {
+                EXPECT_FALSE(status->getFailureReason());
             }
             if (c.also) {
                 EXPECT_GE(countLines(2, c.also), 1);
@@ -256,8 +262,8 @@ TEST_F(FaultInjectionTool, AFailedJobLeavesNoOutputAndNoTemporaryFile) {
     } cases[] = {
         {limited, "decode -d out " + sample, "File too large"},
         {limited, "decode -t raw -d out " + sample, "File too large"},
-        {limited, "transcode -d out " + sample, "error during FLAC encoding"},
-        {limited, "encode -d out in.wav", "error during FLAC encoding"},
+        {limited, "transcode -d out " + sample, "error during FLAC encoding: File too large"},
+        {limited, "encode -d out in.wav", "error during FLAC encoding: File too large"},
         {tmp, "encode in.wav -o /dev/full", "No space left on device"},
         {tmp, "transcode " + sample + " -o /dev/full", "No space left on device"},
         {"head -c 200000 " + sample + " | ", "decode - -o out/cut.wav", "truncated"},
