@@ -34,6 +34,19 @@ protected:
         return result;
     }
 
+    // A command of the reference tools (flac, metaflac, sox), which must succeed; its output.
+    std::string reference(const std::string& command) const {
+        Result result = dir.run(command);
+        EXPECT_EQ(result.status, 0) << command << "\n" << result.err;
+        return result.out;
+    }
+
+    // The first line of `metaflac --show-WHAT` for `file`.
+    std::string metaflac(const std::string& what, const std::string& file) const {
+        std::string out = reference("metaflac --show-" + what + " " + quote(file));
+        return out.substr(0, out.find('\n'));
+    }
+
     ScratchDir dir;
 
 private:

@@ -16,6 +16,10 @@ inline tamu::P<tamu::IMemoryManager> newMemoryManager() {
     return tamu::make<tamu::CMemoryManager>(30);
 }
 
+inline int32_t refCountOf(const tamu::IBase* object) {
+    return dynamic_cast<const tamu::CReferencable*>(object)->getRefCount();
+}
+
 inline std::vector<uint8_t> bytesOf(audio::IAudioChunk& chunk) {
     const uint8_t* data = chunk.getData();
     return data ? std::vector<uint8_t>(data, data + chunk.getSize()) : std::vector<uint8_t>{};

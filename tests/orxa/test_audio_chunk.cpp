@@ -11,14 +11,11 @@ using orxa::audio::CAudioChunk;
 using orxa::audio::IAudioChunk;
 using orxa::testing::bytesOf;
 using orxa::testing::newMemoryManager;
+using orxa::testing::refCountOf;
 using tamu::IMemoryBlock;
 using tamu::P;
 
 namespace {
-
-int32_t refCountOf(const IMemoryBlock* block) {
-    return dynamic_cast<const tamu::CReferencable*>(block)->getRefCount();
-}
 
 P<IMemoryBlock> blockWith(const char* text) {
     static P<tamu::IMemoryManager> manager = newMemoryManager();

@@ -16,17 +16,19 @@ using orxa::testing::newMemoryManager;
 using tamu::IMemoryBlock;
 using tamu::P;
 
+using orxa::testing::refCountOf;
+
 namespace {
 
-int32_t refCountOf(const tamu::IBase* object) {
-    return dynamic_cast<const tamu::CReferencable*>(object)->getRefCount();
-}
+class AudioChunkPool : public ::testing::Test {
+protected:
+    P<tamu::IMemoryManager> memory = newMemoryManager();
+    P<CAudioChunkPool> pool = tamu::make<CAudioChunkPool>();
+};
 
 } // namespace
 
-TEST(AudioChunkPool, ReusesAReleasedChunkWithItsNewTimeAndBlock) {
-    P<tamu::IMemoryManager> memory = newMemoryManager();
-    auto pool = tamu::make<CAudioChunkPool>();
+TEST_F(AudioChunkPool, ReusesAReleasedChunkWithItsNewTimeAndBlock) {
     P<IMemoryBlock> first = memory->allocate(64);
     P<IMemoryBlock> second = memory->allocate(100);
     const IAudioChunk* address = nullptr;
@@ -47,9 +49,7 @@ TEST(AudioChunkPool, ReusesAReleasedChunkWithItsNewTimeAndBlock) {
     EXPECT_EQ(refCountOf(again.get()), 1);
 }
 
-TEST(AudioChunkPool, AParkedChunkGivesItsBlockBack) {
-    P<tamu::IMemoryManager> memory = newMemoryManager();
-    auto pool = tamu::make<CAudioChunkPool>();
+TEST_F(AudioChunkPool, AParkedChunkGivesItsBlockBack) {
     P<IMemoryBlock> block = memory->allocate(64);
     const int32_t alone = refCountOf(block.get());
     P<IAudioChunk> chunk = pool->make(0.0, block.get());
@@ -62,9 +62,7 @@ TEST(AudioChunkPool, AParkedChunkGivesItsBlockBack) {
     EXPECT_EQ(pool->getParkedCount(), 1);
 }
 
-TEST(AudioChunkPool, ChunksOutliveTheirProducersReference) {
-    P<tamu::IMemoryManager> memory = newMemoryManager();
-    auto pool = tamu::make<CAudioChunkPool>();
+TEST_F(AudioChunkPool, ChunksOutliveTheirProducersReference) {
     P<IMemoryBlock> block = memory->allocate(8);
     std::vector<P<IAudioChunk>> out;
     for (int i = 0; i < 3; ++i)
@@ -79,9 +77,7 @@ TEST(AudioChunkPool, ChunksOutliveTheirProducersReference) {
     EXPECT_EQ(refCountOf(block.get()), 1);
 }
 
-TEST(AudioChunkPool, ConcurrentReleaseAndReuse) {
-    P<tamu::IMemoryManager> memory = newMemoryManager();
-    auto pool = tamu::make<CAudioChunkPool>();
+TEST_F(AudioChunkPool, ConcurrentReleaseAndReuse) {
     constexpr int rounds = 2000;
     std::vector<P<IAudioChunk>> handOver(rounds);
     // At most `inFlight` chunks are out at once, as behind a bounded queue.

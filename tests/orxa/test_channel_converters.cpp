@@ -206,46 +206,56 @@ TEST(ChannelConverters, AreMadeInTheTablesOrderAndNamedForTheirLayouts) {
     }
 }
 
-TEST(ChannelConverters, EachWritesItsRuleForExactlyTheFramesAsked) {
+namespace {
+
+// Every converter of the catalogue over `frames` of T, each against its rule: zero frames write
+// nothing, and exactly the frames asked are written. A spare slot per source frame keeps the
+// stride apart from the channel count; a sentinel follows the last frame of each target channel.
+template <class T>
+void expectEveryRule(const std::vector<std::vector<T>>& frames) {
     P<CC> converter = owner();
-    const auto frames = static_cast<int>(inputFrames.size());
+    const auto count = static_cast<int32_t>(frames.size());
+    const T sentinel = 4321;
     for (std::size_t r = 0; r < catalogue.size(); ++r) {
         SCOPED_TRACE(catalogue[r].name);
         const int sources = catalogue[r].sources;
         const int targets = catalogue[r].targets;
         const auto& rule = rules.at(Key{sources, targets, catalogue[r].acmod});
-        // One spare slot per frame, so that the stride is not the channel count.
         const int stride = sources + 1;
-        std::vector<int16_t> interleaved(static_cast<std::size_t>(frames * stride), 999);
-        for (int f = 0; f < frames; ++f)
-            std::copy_n(inputFrames[f].begin(), sources, interleaved.begin() + f * stride);
-        std::vector<const int16_t*> in;
+        std::vector<T> interleaved(static_cast<std::size_t>(count * stride), 999);
+        for (int f = 0; f < count; ++f)
+            std::copy_n(frames[f].begin(), sources, interleaved.begin() + f * stride);
+        std::vector<const T*> in;
         for (int i = 0; i < sources; ++i)
             in.push_back(interleaved.data() + i);
-        // A sentinel past the last frame of each target channel.
-        std::vector<F> out(targets, F(frames + 1, 4321));
-        std::vector<int16_t*> outPointers;
-        for (F& channel : out)
+        std::vector<std::vector<T>> out(targets, std::vector<T>(count + 1, sentinel));
+        std::vector<T*> outPointers;
+        for (auto& channel : out)
             outPointers.push_back(channel.data());
 
-        converter->getChannelConverters()[r]->convert(0, in, stride * 2, outPointers);
-        for (const F& channel : out)
-            ASSERT_EQ(channel, F(frames + 1, 4321)) << "zero frames wrote something";
-        converter->getChannelConverters()[r]->convert(frames, in, stride * 2, outPointers);
-        for (int f = 0; f < frames; ++f) {
+        const auto strideBytes = static_cast<int32_t>(stride * sizeof(T));
+        converter->getChannelConverters()[r]->convert(0, in, strideBytes, outPointers);
+        for (const auto& channel : out)
+            ASSERT_EQ(channel, std::vector<T>(count + 1, sentinel)) << "zero frames wrote something";
+        converter->getChannelConverters()[r]->convert(count, in, strideBytes, outPointers);
+        for (int f = 0; f < count; ++f)
             for (int c = 0; c < targets; ++c)
-                EXPECT_EQ(out[c][f], ruleSample(rule[c], inputFrames[f]))
+                EXPECT_EQ(out[c][f], ruleSample(rule[c], frames[f]))
                     << "frame " << f << " channel " << c;
-        }
-        for (const F& channel : out)
-            EXPECT_EQ(channel[frames], 4321) << "wrote past the frames asked";
+        for (const auto& channel : out)
+            EXPECT_EQ(channel[count], sentinel) << "wrote past the frames asked";
     }
+}
+
+} // namespace
+
+TEST(ChannelConverters, EachWritesItsRuleForExactlyTheFramesAsked) {
+    expectEveryRule(inputFrames);
 }
 
 // Wider audio goes through the same rules with 32-bit samples; the low bits must take part in
 // the mix, and the extremes of 32 bits must neither wrap nor clip.
 TEST(ChannelConverters, WideSamplesFollowTheSameRulesAtTheirOwnScale) {
-    P<CC> converter = owner();
     std::vector<std::vector<int32_t>> frames;
     for (const F& frame : inputFrames) {
         std::vector<int32_t> wide;
@@ -258,28 +268,7 @@ TEST(ChannelConverters, WideSamplesFollowTheSameRulesAtTheirOwnScale) {
         {INT32_MAX, INT32_MIN, INT32_MAX, INT32_MIN, INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN});
     frames.push_back(
         {INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN});
-    for (std::size_t r = 0; r < catalogue.size(); ++r) {
-        SCOPED_TRACE(catalogue[r].name);
-        const int sources = catalogue[r].sources;
-        const int targets = catalogue[r].targets;
-        const auto& rule = rules.at(Key{sources, targets, catalogue[r].acmod});
-        std::vector<int32_t> interleaved;
-        for (const auto& frame : frames)
-            interleaved.insert(interleaved.end(), frame.begin(), frame.begin() + sources);
-        std::vector<const int32_t*> in;
-        for (int i = 0; i < sources; ++i)
-            in.push_back(interleaved.data() + i);
-        std::vector<std::vector<int32_t>> out(targets, std::vector<int32_t>(frames.size(), 7));
-        std::vector<int32_t*> outPointers;
-        for (auto& channel : out)
-            outPointers.push_back(channel.data());
-        converter->getChannelConverters()[r]->convert(static_cast<int32_t>(frames.size()), in,
-                                                      sources * 4, outPointers);
-        for (std::size_t f = 0; f < frames.size(); ++f)
-            for (int c = 0; c < targets; ++c)
-                EXPECT_EQ(out[c][f], ruleSample(rule[c], frames[f]))
-                    << "frame " << f << " channel " << c;
-    }
+    expectEveryRule(frames);
 }
 
 TEST(ChannelConverters, SelectionPrefersTheExactLayoutThenAnyLayout) {

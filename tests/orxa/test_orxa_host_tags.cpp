@@ -115,12 +115,6 @@ protected:
     // Long transcodes of a 100 kB tag and pictures under the sanitizers need more time.
     OrxaHostTags() : HostToolTest(120) {}
 
-    std::string reference(const std::string& command) const {
-        Result result = dir.run(command);
-        EXPECT_EQ(result.status, 0) << command << "\n" << result.err;
-        return result.out;
-    }
-
     std::string tags(const std::string& flac) const {
         return reference("metaflac --export-tags-to=- " + quote(flac));
     }
@@ -145,11 +139,6 @@ protected:
             if (line.rfind("METADATA block #", 0) == 0)
                 numbers.push_back(std::stoi(line.substr(16)));
         return numbers;
-    }
-
-    std::string metaflac(const std::string& what, const std::string& file) const {
-        std::string out = reference("metaflac --show-" + what + " " + quote(file));
-        return out.substr(0, out.find('\n'));
     }
 
     // A stereo recording that changes from frame to frame as music does: plucked notes and a

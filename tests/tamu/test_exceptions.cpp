@@ -37,6 +37,22 @@ struct Case {
     const char* message;
 };
 
+// Each case throws a CException with its name and message, what() giving the message.
+template <size_t N>
+void expectTexts(const Case (&cases)[N]) {
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        try {
+            c.raise();
+            ADD_FAILURE() << "nothing thrown";
+        } catch (const CException& e) {
+            EXPECT_EQ(text(e.getName()), c.name);
+            EXPECT_EQ(text(e.getMessage()), c.message);
+            EXPECT_STREQ(e.what(), c.message);
+        }
+    }
+}
+
 const CWidget widget;
 // Made on first use: parsing at static initialisation would start the library's services
 // before the tests that watch their start and end.
@@ -106,17 +122,7 @@ TEST(Exceptions, EveryClassComposesItsNameAndMessage) {
         {[] { throw CReadOnlyError(str("settings")); }, "Error",
          "The object settings is read-only and cannot be changed."},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.message);
-        try {
-            c.raise();
-            ADD_FAILURE() << "nothing thrown";
-        } catch (const CException& e) {
-            EXPECT_EQ(text(e.getName()), c.name);
-            EXPECT_EQ(text(e.getMessage()), c.message);
-            EXPECT_STREQ(e.what(), c.message);
-        }
-    }
+    expectTexts(cases);
 }
 
 TEST(Exceptions, CastsAndNumberParsingThrowTheirErrors) {
@@ -165,15 +171,5 @@ TEST(Exceptions, EmptyTextsNeverReachAHandler) {
         {[] { throw CRecomposed(); }, "Error", "Unspecified error"},
         {[] { throwException(""); }, "Error", "Unspecified error"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.message);
-        try {
-            c.raise();
-            ADD_FAILURE() << "nothing thrown";
-        } catch (const CException& e) {
-            EXPECT_EQ(text(e.getName()), c.name);
-            EXPECT_EQ(text(e.getMessage()), c.message);
-            EXPECT_STREQ(e.what(), c.message);
-        }
-    }
+    expectTexts(cases);
 }
