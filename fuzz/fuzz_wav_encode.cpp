@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 using tamu::P;
@@ -45,6 +46,12 @@ struct World {
         char pattern[] = "/tmp/orxa-fuzz-XXXXXX";
         check(::mkdtemp(pattern) != nullptr);
         dir = pattern;
+        // Gone when the run ends well; after a finding it stays for a look.
+        static const std::string scratch = dir;
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(scratch, ignored);
+        });
         // Quiet: the plug-in's log lines would only slow the run down.
         host = tamu::make<orxa::host::CPluginHost>(false);
         context.plugin = tamu::make<orxa::flac::CPlugin>(host.get());

@@ -64,6 +64,12 @@ const std::string& filePath() {
         std::string pattern = std::filesystem::temp_directory_path() / "fuzz-xml-XXXXXX";
         if (!mkdtemp(pattern.data()))
             std::abort();
+        // Gone when the run ends well; after a finding it stays for a look.
+        static const std::string scratch = pattern;
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(scratch, ignored);
+        });
         return pattern + "/store.xml";
     }();
     return path;
