@@ -68,22 +68,24 @@ CEncodingTarget::~CEncodingTarget() {
         ::close(m_directFd);
 }
 
-void CEncodingTarget::write(const tamu::P<orxa::audio::IAudioChunk>& chunk) {
+// A call that the format refuses fails with the status's reason added; one that it takes but
+// that failed inside (a log line, no throw) fails with the status's text.
+template <class F>
+void CEncodingTarget::callFormat(F&& call) {
     try {
-        CJobError::about(m_path, m_reopen, [&] { m_format->writeAudioChunk(chunk); });
+        CJobError::about(m_path, m_reopen, call);
     } catch (const CJobError& e) {
         throw withReason(e);
     }
     checkStatus();
 }
 
+void CEncodingTarget::write(const tamu::P<orxa::audio::IAudioChunk>& chunk) {
+    callFormat([&] { m_format->writeAudioChunk(chunk); });
+}
+
 int64_t CEncodingTarget::commit() {
-    try {
-        CJobError::about(m_path, m_reopen, [&] { m_format->close(); });
-    } catch (const CJobError& e) {
-        throw withReason(e);
-    }
-    checkStatus();
+    callFormat([&] { m_format->close(); });
     m_format = nullptr;
     struct stat status {};
     int64_t size = ::fstat(m_temp->fd(), &status) == 0 ? status.st_size : -1;

@@ -44,6 +44,8 @@ public:
 
 private:
     void configure(const EncoderSetup& setup);
+    template <class F>
+    void callFormat(F&& call);
     void checkStatus();
     std::string failureReason() const;
     CJobError withReason(const CJobError& refusal) const;

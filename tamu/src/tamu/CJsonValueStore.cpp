@@ -13,6 +13,7 @@
 #include "tamu/IOutStream.h"
 #include "tamu/IURI.h"
 #include "tamu/stringConv.h"
+#include "tamu/EncodedTextBuffer.h"
 #include "tamu/valueStoreSupport.h"
 
 #include <limits>
@@ -67,16 +68,16 @@ int32_t CJsonValueStore::getAccessMode() const {
 
 P<IVariant> CJsonValueStore::member(StringArg name) {
     valueStore::requireRead(m_mode, m_uri.get());
-    return m_root->get(valueStore::copyOf(name));
+    return m_root->get(makeString(name, StringStorage::reference));
 }
 
 void CJsonValueStore::setMember(StringArg name, const P<IVariant>& value) {
     valueStore::requireWrite(m_mode, m_uri.get());
-    m_root->set(valueStore::copyOf(name), value);
+    m_root->set(makeString(name, StringStorage::copy), value);
 }
 
 void CJsonValueStore::setString(StringArg name, StringArg value) {
-    setMember(name, make<CVariantString>(valueStore::copyOf(value)));
+    setMember(name, make<CVariantString>(makeString(value, StringStorage::copy)));
 }
 
 void CJsonValueStore::setInt(StringArg name, int32_t value) {
@@ -156,13 +157,13 @@ P<IMemoryBlock> CJsonValueStore::loadBinary(StringArg /*name*/,
 }
 
 P<IValueStore> CJsonValueStore::openSubStore(StringArg name, int32_t mode) {
-    P<IVariant> value = m_root->get(valueStore::copyOf(name));
+    P<IVariant> value = m_root->get(makeString(name, StringStorage::reference));
     if (auto* map = dynamic_cast<CVariantMap*>(value.get()))
         return make<CJsonValueStore>(P<CVariantMap>(map), mode);
     if (!(mode & valueStoreWrite) || !(m_mode & valueStoreWrite))
         return nullptr;
     P<CVariantMap> created = make<CVariantMap>();
-    m_root->set(valueStore::copyOf(name), created);
+    m_root->set(makeString(name, StringStorage::copy), created);
     return make<CJsonValueStore>(created, mode);
 }
 
@@ -198,7 +199,7 @@ P<IArray> CJsonValueStore::getSubStoreNames() {
 
 void CJsonValueStore::removeValue(StringArg name) {
     valueStore::requireWrite(m_mode, m_uri.get());
-    m_root->remove(valueStore::copyOf(name));
+    m_root->remove(makeString(name, StringStorage::reference));
 }
 
 void CJsonValueStore::removeSubStore(StringArg name) {

@@ -10,6 +10,7 @@
 #include "tamu/IURI.h"
 #include "tamu/base64Alphabet.h"
 #include "tamu/stringConv.h"
+#include "tamu/EncodedTextBuffer.h"
 #include "tamu/valueStoreSupport.h"
 
 #include <tinyxml2.h>
@@ -244,7 +245,7 @@ int32_t CXmlValueStore::getAccessMode() const {
 }
 
 void CXmlValueStore::setString(StringArg name, StringArg value) {
-    replaceValue(name)->SetText(stringConv::toStdString(*valueStore::copyOf(value)).c_str());
+    replaceValue(name)->SetText(valueStore::utf8(value).c_str());
 }
 
 void CXmlValueStore::setInt(StringArg name, int32_t value) {

@@ -45,12 +45,8 @@ void requireWrite(int32_t mode, IURI* uri) {
         throw CFileAccessDeniedError(own(uri), str("No write access"));
 }
 
-P<IString> copyOf(StringArg text) {
-    return makeString(text, StringStorage::copy);
-}
-
 std::string utf8(StringArg text) {
-    return stringConv::toStdString(*copyOf(text));
+    return stringConv::toStdString(*makeString(text, StringStorage::reference));
 }
 
 void saveAtomically(IURI& uri, const std::function<void(IOutStream&)>& write) {

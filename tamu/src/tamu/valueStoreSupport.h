@@ -20,8 +20,6 @@ namespace valueStore {
 void requireRead(int32_t mode, IURI* uri);
 void requireWrite(int32_t mode, IURI* uri);
 
-// A string of its own holding the text of `text`.
-P<IString> copyOf(StringArg text);
 // The text as UTF-8 bytes (names as tinyxml2 and SQLite take them).
 std::string utf8(StringArg text);
 

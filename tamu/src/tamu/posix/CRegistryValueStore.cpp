@@ -9,6 +9,7 @@
 #include "tamu/IURI.h"
 #include "tamu/platform.h"
 #include "tamu/stringConv.h"
+#include "tamu/EncodedTextBuffer.h"
 #include "tamu/valueStoreSupport.h"
 
 #include <sqlite3.h>
@@ -295,7 +296,7 @@ void CRegistryValueStore::setValue(StringArg name, ValueType type, const void* d
 }
 
 void CRegistryValueStore::setString(StringArg name, StringArg value) {
-    std::u16string units = stringConv::toStdU16String(*valueStore::copyOf(value));
+    std::u16string units = stringConv::toStdU16String(*makeString(value, StringStorage::reference));
     std::vector<uint8_t> bytes((units.size() + 1) * 2, 0);
     for (size_t i = 0; i < units.size(); ++i)
         putLittleEndian(&bytes[i * 2], units[i], 2);
