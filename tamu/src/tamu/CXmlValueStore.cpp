@@ -10,7 +10,6 @@
 #include "tamu/IURI.h"
 #include "tamu/base64Alphabet.h"
 #include "tamu/stringConv.h"
-#include "tamu/EncodedTextBuffer.h"
 #include "tamu/valueStoreSupport.h"
 
 #include <tinyxml2.h>
